@@ -1,0 +1,96 @@
+#include "db/statement.h"
+
+#include <sqlext.h>
+
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "db/diagnostics.h"
+#include "db/odbc_result.h"
+
+namespace {
+
+[[noreturn]] void ThrowReadFailure(Statement& statement, const char* what, int column,
+                                   SQLRETURN code) {
+  std::ostringstream text;
+  text << "Cannot get the result data as " << what << " at position " << column
+       << " (rc=" << code << ").";
+  WriteDiagnostics(SQL_HANDLE_STMT, statement.handle(), text, true);
+  throw std::runtime_error(text.str());
+}
+
+}  // namespace
+
+Statement::~Statement() { FreeStatement(*this); }
+
+Statement::Statement(Statement&& other) noexcept
+    : handle_(std::exchange(other.handle_, SQLHSTMT{})) {}
+
+Statement& Statement::operator=(Statement&& other) noexcept {
+  if (this != &other) {
+    FreeStatement(*this);
+    handle_ = std::exchange(other.handle_, SQLHSTMT{});
+  }
+  return *this;
+}
+
+void AllocateStatement(Statement& statement, SQLHDBC connection) {
+  FreeStatement(statement);
+  const SQLRETURN code = SQLAllocHandle(SQL_HANDLE_STMT, connection, statement.handleSlot());
+  if (!IsSucceeded(code)) {
+    *statement.handleSlot() = SQL_NULL_HSTMT;
+    throw std::runtime_error("Cannot allocate statement handle");
+  }
+}
+
+SQLRETURN FreeStatement(Statement& statement) {
+  SQLHSTMT handle = std::exchange(*statement.handleSlot(), SQLHSTMT{});
+  if (handle == SQL_NULL_HSTMT) return SQL_INVALID_HANDLE;
+  return SQLFreeHandle(SQL_HANDLE_STMT, handle);
+}
+
+void ExecuteStatement(Statement& statement, std::string_view text) {
+  // The driver manager does not write through the text pointer.
+  auto* sql = reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.data()));
+  const SQLRETURN code =
+      SQLExecDirect(statement.handle(), sql, static_cast<SQLINTEGER>(text.size()));
+  if (code == SQL_SUCCESS || code == SQL_NO_DATA) return;
+  const char* title = code == SQL_SUCCESS_WITH_INFO ? "Statement info" : "Statement failure";
+  ReportStatementDiagnostics(statement.handle(), text, code, title);
+}
+
+bool FetchRow(Statement& statement) {
+  const SQLRETURN code = SQLFetch(statement.handle());
+  if (code == SQL_ERROR) {
+    std::ostringstream text;
+    text << "Cannot fetch the result(rc=" << code << ").";
+    WriteDiagnostics(SQL_HANDLE_STMT, statement.handle(), text, true);
+    throw std::runtime_error(text.str());
+  }
+  return IsSucceeded(code);
+}
+
+std::int32_t GetInt32(Statement& statement, int column) {
+  SQLINTEGER value = 0;
+  SQLLEN indicator = 0;
+  const SQLRETURN code = SQLGetData(statement.handle(), static_cast<SQLUSMALLINT>(column),
+                                    SQL_C_LONG, &value, 0, &indicator);
+  if (!IsSucceeded(code)) ThrowReadFailure(statement, "Int32", column, code);
+  return value;
+}
+
+void GetString(Statement& statement, int column, char* buffer, std::int32_t length) {
+  if (buffer == nullptr || length < 1) {
+    throw std::logic_error("Insufficient buffer to return the result of the operation");
+  }
+  SQLLEN indicator = 0;
+  const SQLRETURN code = SQLGetData(statement.handle(), static_cast<SQLUSMALLINT>(column),
+                                    SQL_C_CHAR, buffer, length, &indicator);
+  if (!IsSucceeded(code)) ThrowReadFailure(statement, "String", column, code);
+  if (indicator >= static_cast<SQLLEN>(length)) {
+    throw std::overflow_error(
+        "The operation required too much data to be stored in the specified buffer.");
+  }
+}

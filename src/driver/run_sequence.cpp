@@ -1,0 +1,153 @@
+#include "driver/run_sequence.h"
+
+#include <exception>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/connection.h"
+#include "driver/command_line.h"
+#include "driver/run_settings.h"
+#include "driver/usage.h"
+#include "driver/version_probes.h"
+#include "platform/console.h"
+#include "scripts/upgrade_run.h"
+#include "server/recovery_mode_guard.h"
+#include "settings/db_type_detection.h"
+#include "settings/dsn_setting.h"
+#include "validation/host_checks.h"
+#include "validation/inventory_checks.h"
+#include "validation/validation_run.h"
+
+namespace {
+
+/// Fills in the DSN and the kind that the command line left open. Returns an exit status when the
+/// kind cannot be told.
+std::optional<int> CompleteSettings(RunSettings& settings) {
+  if (settings.dsn.empty()) settings.dsn = ReadDsnSetting();
+  if (settings.dbType == DbType::none) {
+    const DetectedDbType detected = DetectDbTypeFromDsn(settings.dsn);
+    settings.dbType = detected.dbType;
+    if (settings.dbType == DbType::none) {
+      std::cerr << "ERROR: Invalid DB type in configuration: '" << detected.name << "'"
+                << std::endl;
+      PrintUsage();
+      return 1;
+    }
+  }
+  return std::nullopt;
+}
+
+void PrintSettings(const RunSettings& settings) {
+  std::cout << "DB type: '" << settings.dbType << "'" << std::endl;
+  std::cout << "DB user name: '" << settings.userName << "'" << std::endl;
+  std::cout << "Data Source Name: '" << settings.dsn << "'" << std::endl;
+  std::cout << "twxd base version : '" << settings.sourceVersion << "'" << std::endl;
+}
+
+/// Asks the operator to confirm that the server service will be stopped.
+bool ConfirmServiceStop() {
+  std::cout << "The twxd service will be stopped. Continue? [y/N]:" << std::flush;
+  std::string answer;
+  if (!ReadConsoleLine(answer) || answer.empty() || (answer[0] != 'y' && answer[0] != 'Y')) {
+    std::cout << "Aborting..." << std::endl;
+    return false;
+  }
+  return true;
+}
+
+void RunValidation(SQLHDBC connection, const RunSettings& settings,
+                   RecoveryModeGuard& recoveryGuard) {
+  const std::string minimumHostVersion = kMinimumHostVersion;
+  std::cout << "Validating source version, inventory, db schema and permissions..." << std::endl;
+  RunDBValidate(connection, settings.dbType, settings.sourceVersion, settings.externalDatabase,
+                settings.skipServerChecks, settings.warningsFile, recoveryGuard);
+  CheckClusterHostCount(connection, settings.dbType);
+  CheckStoragePodDatastoreCount(connection, settings.dbType);
+  CheckDistributedSwitches(connection);
+  CheckHostProfileVersions(connection, minimumHostVersion);
+  CheckDuplicatePortGroupNames(connection, settings.dbType);
+  ValidateHostVersions(connection, minimumHostVersion, settings.dbType);
+  CheckLegacyFaultToleranceVms(connection, settings.dbType, settings.sourceVersion);
+}
+
+/// Upgrade and build-to-build mode; returns the upgrade run's result.
+int RunUpgradeMode(SQLHDBC connection, RunSettings& settings) {
+  std::string ormObjectCount = "0";
+  if (!settings.buildTag.empty()) {
+    ReadPatchVersion(connection, settings.buildTag);
+    std::cout << "Patch version: '" << settings.buildTag << "'" << std::endl;
+    ReadOrmObjectCount(connection, ormObjectCount);
+    std::cout << "Count of ORM objects: '" << ormObjectCount << "'" << std::endl;
+  }
+  const int status =
+      RunUpgrade(connection, settings.dbType, settings.sourceVersion, settings.dsn,
+                 settings.userName, settings.password, settings.buildTag, ormObjectCount);
+  ResetSchemaHash(connection);
+  return status;
+}
+
+/// Everything that runs on the open connection. Failures are collected in the order they
+/// happened; the recovery model is restored before any of them is reported.
+int RunOnConnection(RunSettings& settings, DatabaseConnection& database) {
+  int status = 0;
+  std::vector<std::string> failures;
+  try {
+    RecoveryModeGuard recoveryGuard(database.connection(), settings.dbType,
+                                    settings.warningsFile.empty());
+    if (!settings.versionGiven) {
+      std::cerr << "ERROR: Version option is mandatory!" << std::endl;
+      PrintUsage();
+      recoveryGuard.Release();
+      return 1;
+    }
+    try {
+      if (settings.IsValidationMode()) {
+        RunValidation(database.connection(), settings, recoveryGuard);
+      } else {
+        status = RunUpgradeMode(database.connection(), settings);
+      }
+    } catch (const std::exception& failure) {
+      failures.emplace_back(failure.what());
+    }
+    recoveryGuard.Release();
+  } catch (const std::exception& failure) {
+    failures.emplace_back(failure.what());
+  }
+  database.Release();
+  for (const std::string& failure : failures) {
+    std::cerr << "ERROR: " << failure << std::endl;
+    status = 1;
+  }
+  std::cout << "Exiting. Status=" << status << std::endl;
+  return status;
+}
+
+int RunSteps(int argc, char* argv[]) {
+  RunSettings settings;
+  PrepareConsole();
+  if (std::optional<int> status = ReadCommandLine(argc, argv, settings)) return *status;
+  if (std::optional<int> status = CompleteSettings(settings)) return *status;
+  PrintSettings(settings);
+  if (!settings.nonInteractive && !ConfirmServiceStop()) return 1;
+
+  DatabaseConnection database;
+  if (const int status = ConnectToDatabase(settings.dsn, settings.userName, settings.password,
+                                           database);
+      status != 0) {
+    return status;
+  }
+  return RunOnConnection(settings, database);
+}
+
+}  // namespace
+
+int RunSchemalift(int argc, char* argv[]) {
+  try {
+    return RunSteps(argc, argv);
+  } catch (const std::exception& failure) {
+    std::cerr << "ERROR: An application exception occured: " << failure.what() << std::endl;
+    return 1;
+  }
+}
