@@ -17,8 +17,9 @@ struct DiagnosticRecord {
   std::vector<SQLCHAR> message = std::vector<SQLCHAR>(kMessageBufferLength, 0);
 };
 
-/// Reads record n. A message longer than the first buffer is read again whole, with a buffer of
-/// the length that the driver manager reported.
+/// Reads record n. A message longer than the first buffer is read again whole. The reported
+/// length may count characters rather than bytes, so the second buffer leaves room for four bytes
+/// a character.
 bool ReadDiagnosticRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT number,
                           DiagnosticRecord& record) {
   SQLSMALLINT textLength = 0;
@@ -26,7 +27,7 @@ bool ReadDiagnosticRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT 
                                  record.message.data(), kMessageBufferLength, &textLength);
   if (code == SQL_SUCCESS_WITH_INFO && textLength >= kMessageBufferLength) {
     const SQLSMALLINT fullLength = static_cast<SQLSMALLINT>(
-        std::min<int>(textLength + 1, INT16_MAX));
+        std::min<int>(textLength * 4 + 1, INT16_MAX));
     record.message.assign(static_cast<std::size_t>(fullLength), 0);
     code = SQLGetDiagRec(handleType, handle, number, record.state, &record.nativeError,
                          record.message.data(), fullLength, &textLength);
