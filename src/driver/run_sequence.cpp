@@ -57,12 +57,16 @@ bool ConfirmServiceStop() {
   return true;
 }
 
-void RunValidation(SQLHDBC connection, const RunSettings& settings,
-                   RecoveryModeGuard& recoveryGuard) {
+/// The validation sequence; 1 when the warnings file could not be written, 0 otherwise: what the
+/// checks find is reported by their own output and by the warnings file.
+int RunValidation(SQLHDBC connection, const RunSettings& settings,
+                  RecoveryModeGuard& recoveryGuard) {
   const std::string minimumHostVersion = kMinimumHostVersion;
   std::cout << "Validating source version, inventory, db schema and permissions..." << std::endl;
-  RunDBValidate(connection, settings.dbType, settings.sourceVersion, settings.externalDatabase,
-                settings.skipServerChecks, settings.warningsFile, recoveryGuard);
+  const int validateResult =
+      RunDBValidate(connection, settings.dbType, settings.sourceVersion,
+                    settings.externalDatabase, settings.skipServerChecks, settings.warningsFile,
+                    recoveryGuard);
   CheckClusterHostCount(connection, settings.dbType);
   CheckStoragePodDatastoreCount(connection, settings.dbType);
   CheckDistributedSwitches(connection);
@@ -70,6 +74,7 @@ void RunValidation(SQLHDBC connection, const RunSettings& settings,
   CheckDuplicatePortGroupNames(connection, settings.dbType);
   ValidateHostVersions(connection, minimumHostVersion, settings.dbType);
   CheckLegacyFaultToleranceVms(connection, settings.dbType, settings.sourceVersion);
+  return validateResult == kWarningsFileNotWritten ? 1 : 0;
 }
 
 /// Upgrade and build-to-build mode; returns the upgrade run's result.
@@ -104,7 +109,7 @@ int RunOnConnection(RunSettings& settings, DatabaseConnection& database) {
     }
     try {
       if (settings.IsValidationMode()) {
-        RunValidation(database.connection(), settings, recoveryGuard);
+        status = RunValidation(database.connection(), settings, recoveryGuard);
       } else {
         status = RunUpgradeMode(database.connection(), settings);
       }
