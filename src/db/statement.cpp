@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "db/diagnostics.h"
+#include "db/interruption.h"
 #include "db/odbc_result.h"
 
 namespace {
@@ -54,8 +55,11 @@ SQLRETURN FreeStatement(Statement& statement) {
 void ExecuteStatement(Statement& statement, std::string_view text) {
   // The driver manager does not write through the text pointer.
   auto* sql = reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.data()));
-  const SQLRETURN code =
-      SQLExecDirect(statement.handle(), sql, static_cast<SQLINTEGER>(text.size()));
+  SQLRETURN code = SQL_ERROR;
+  {
+    const CancellableExecution execution(statement.handle());
+    code = SQLExecDirect(statement.handle(), sql, static_cast<SQLINTEGER>(text.size()));
+  }
   if (code == SQL_SUCCESS || code == SQL_NO_DATA) return;
   const char* title = code == SQL_SUCCESS_WITH_INFO ? "Statement info" : "Statement failure";
   ReportStatementDiagnostics(statement.handle(), text, code, title);

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <iostream>
 
+#include "db/interruption.h"
 #include "db/statement.h"
 
 std::string CurrentTimestamp() {
@@ -15,6 +16,7 @@ std::string CurrentTimestamp() {
 }
 
 void RunStatement(Statement& statement, std::string_view text) {
+  ThrowIfInterrupted();
   std::cout << CurrentTimestamp() << " - Executing: " << std::endl;
   std::cout << text << std::endl;
   ExecuteStatement(statement, text);

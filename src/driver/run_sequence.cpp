@@ -1,12 +1,15 @@
 #include "driver/run_sequence.h"
 
+#include <algorithm>
 #include <exception>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "db/connection.h"
+#include "db/interruption.h"
 #include "driver/command_line.h"
 #include "driver/run_settings.h"
 #include "driver/usage.h"
@@ -67,13 +70,23 @@ int RunValidation(SQLHDBC connection, const RunSettings& settings,
       RunDBValidate(connection, settings.dbType, settings.sourceVersion,
                     settings.externalDatabase, settings.skipServerChecks, settings.warningsFile,
                     recoveryGuard);
-  CheckClusterHostCount(connection, settings.dbType);
-  CheckStoragePodDatastoreCount(connection, settings.dbType);
-  CheckDistributedSwitches(connection);
-  CheckHostProfileVersions(connection, minimumHostVersion);
-  CheckDuplicatePortGroupNames(connection, settings.dbType);
-  ValidateHostVersions(connection, minimumHostVersion, settings.dbType);
-  CheckLegacyFaultToleranceVms(connection, settings.dbType, settings.sourceVersion);
+  // The checks report their own failures and go on; a stop asked for by the operator ends the
+  // sequence between them.
+  const DbType dbType = settings.dbType;
+  const std::function<void()> checks[] = {
+      [&] { CheckClusterHostCount(connection, dbType); },
+      [&] { CheckStoragePodDatastoreCount(connection, dbType); },
+      [&] { CheckDistributedSwitches(connection); },
+      [&] { CheckHostProfileVersions(connection, minimumHostVersion); },
+      [&] { CheckDuplicatePortGroupNames(connection, dbType); },
+      [&] { ValidateHostVersions(connection, minimumHostVersion, dbType); },
+      [&] { CheckLegacyFaultToleranceVms(connection, dbType, settings.sourceVersion); },
+  };
+  for (const std::function<void()>& check : checks) {
+    ThrowIfInterrupted();
+    check();
+  }
+  ThrowIfInterrupted();
   return validateResult == kWarningsFileNotWritten ? 1 : 0;
 }
 
@@ -104,6 +117,7 @@ int RunOnConnection(RunSettings& settings, DatabaseConnection& database) {
     if (!settings.versionGiven) {
       std::cerr << "ERROR: Version option is mandatory!" << std::endl;
       PrintUsage();
+      EndInterruptChecks();
       recoveryGuard.Release();
       return 1;
     }
@@ -116,11 +130,16 @@ int RunOnConnection(RunSettings& settings, DatabaseConnection& database) {
     } catch (const std::exception& failure) {
       failures.emplace_back(failure.what());
     }
+    EndInterruptChecks();
     recoveryGuard.Release();
   } catch (const std::exception& failure) {
     failures.emplace_back(failure.what());
   }
   database.Release();
+  if (IsRunInterrupted() &&
+      std::find(failures.begin(), failures.end(), GetInterruptionText()) == failures.end()) {
+    failures.push_back(GetInterruptionText());
+  }
   for (const std::string& failure : failures) {
     std::cerr << "ERROR: " << failure << std::endl;
     status = 1;
@@ -143,6 +162,9 @@ int RunSteps(int argc, char* argv[]) {
       status != 0) {
     return status;
   }
+  // From here on a stop must leave the database as it would after a failure: recovery model
+  // restored, connection released.
+  StopRunOnInterrupt();
   return RunOnConnection(settings, database);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -21,6 +22,14 @@ std::vector<char*> MakeArgumentVector(const std::string& path,
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   return argv;
+}
+
+/// The child starts with no signal blocked, whatever this process blocks for its own watching.
+void ClearChildSignalMask(posix_spawnattr_t& attributes) {
+  sigset_t empty;
+  sigemptyset(&empty);
+  posix_spawnattr_setsigmask(&attributes, &empty);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
 }
 
 void FlushConsole() {
@@ -49,7 +58,13 @@ int WaitForChild(pid_t child) {
 int RunProcess(const std::string& path, const std::vector<std::string>& arguments) {
   std::vector<char*> argv = MakeArgumentVector(path, arguments);
   FlushConsole();
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  ClearChildSignalMask(attributes);
   pid_t child = 0;
-  if (posix_spawn(&child, path.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  const int spawnError =
+      posix_spawn(&child, path.c_str(), nullptr, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  if (spawnError != 0) return -1;
   return WaitForChild(child);
 }

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <stdexcept>
 
+#include "db/interruption.h"
 #include "scripts/script_file.h"
 #include "scripts/script_output.h"
 #include "scripts/script_text.h"
@@ -131,5 +132,7 @@ void RunSqlBlockCommandScript(ScriptLineReader& reader, const std::string& scrip
   } catch (const std::exception& failure) {
     std::cout << std::flush;
     PrintExecutionError(scriptFile, reader.lineCount(), failure);
+    // A stop asked for by the operator ends the run, not only this script.
+    if (IsRunInterrupted()) throw;
   }
 }

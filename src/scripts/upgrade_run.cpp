@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "db/interruption.h"
 #include "driver/command_line.h"
 #include "driver/source_version.h"
 #include "scripts/batch_file.h"
@@ -36,6 +37,7 @@ void RunScriptOfKind(std::string_view kind, const std::string& scriptFile, DbTyp
 /// Prints an entry's lines and runs its script file.
 void RunScriptEntry(const std::string& entry, const std::string& pathPrefix, DbType dbType,
                     StatementExecutor& executor, const std::string& buildTag) {
+  ThrowIfInterrupted();
   const std::size_t colon = entry.find(':');
   const std::string kind = colon == std::string::npos ? entry : entry.substr(0, colon);
   const std::string fileName = colon == std::string::npos ? entry : entry.substr(colon + 1);
@@ -53,6 +55,7 @@ int LaunchLiftaide(int baseVersion, StatementExecutor& executor, LiftaideLaunche
   ResetSchemaHash(executor);
   std::cout << "Calling liftaide with the following command line:" << std::endl;
   std::cout << BuildLaunchCommandLine(baseVersion, dsn, userName, password, true) << std::endl;
+  ThrowIfInterrupted();
   return launcher.Launch(BuildLaunchArguments(baseVersion, dsn, userName, password));
 }
 

@@ -84,12 +84,12 @@ std::vector<std::string> SplitLines(const std::string& text) {
 std::vector<std::string> ProgramRun::OutLines() const { return SplitLines(out); }
 std::vector<std::string> ProgramRun::ErrLines() const { return SplitLines(err); }
 
-ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& argv,
-                      const RunOptions& options) {
-  TempDir capture;
-  const auto inPath = capture.WriteFile("stdin", options.input.value_or(""));
-  const auto outPath = capture.path() / "stdout";
-  const auto errPath = capture.path() / "stderr";
+RunningProgram::RunningProgram(const std::filesystem::path& program,
+                               const std::vector<std::string>& argv, const RunOptions& options)
+    : capture_(std::make_unique<TempDir>()), timeout_(options.timeout) {
+  const auto inPath = capture_->WriteFile("stdin", options.input.value_or(""));
+  const auto outPath = capture_->path() / "stdout";
+  const auto errPath = capture_->path() / "stderr";
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -110,14 +110,53 @@ ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<st
   const int spawnError = posix_spawn(&child, program.c_str(), &actions, nullptr,
                                      argPointers.data(), envPointers.data());
   posix_spawn_file_actions_destroy(&actions);
-  ProgramRun run;
   if (spawnError != 0) {
     ADD_FAILURE() << "cannot start " << program << ": " << std::strerror(spawnError);
-    return run;
+    return;
   }
-  run.exitStatus = WaitWithTimeout(child, options.timeout);
-  run.out = ReadWholeFile(outPath);
-  run.err = ReadWholeFile(errPath);
+  pid_ = child;
+}
+
+RunningProgram::~RunningProgram() {
+  if (pid_ > 0 && !waited_) {
+    kill(pid_, SIGKILL);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+  }
+}
+
+bool RunningProgram::WaitForOutput(const std::string& text, std::chrono::seconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (ReadWholeFile(capture_->path() / "stdout").find(text) != std::string::npos) return true;
+    siginfo_t info{};
+    if (pid_ <= 0 ||
+        (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+         info.si_pid != 0)) {
+      // Ended: look once more, the text may have come with the end.
+      return ReadWholeFile(capture_->path() / "stdout").find(text) != std::string::npos;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+void RunningProgram::Signal(int signalNumber) const {
+  if (pid_ > 0 && !waited_) kill(pid_, signalNumber);
+}
+
+ProgramRun RunningProgram::Wait() {
+  ProgramRun run;
+  if (pid_ <= 0) return run;
+  run.exitStatus = WaitWithTimeout(pid_, timeout_);
+  waited_ = true;
+  run.out = ReadWholeFile(capture_->path() / "stdout");
+  run.err = ReadWholeFile(capture_->path() / "stderr");
   CheckForSanitizerReports(run.err);
   return run;
+}
+
+ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& argv,
+                      const RunOptions& options) {
+  return RunningProgram(program, argv, options).Wait();
 }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,9 +27,38 @@ struct RunOptions {
   std::chrono::seconds timeout{120};
 };
 
-/// Runs a program with the given arguments (argv[0] included) and waits for it. A program still
-/// running after the timeout is killed and the test fails. Sanitizer reports in its standard
-/// error fail the test too.
+class TempDir;
+
+/// A child program that runs while the test goes on.
+class RunningProgram {
+ public:
+  RunningProgram(const std::filesystem::path& program, const std::vector<std::string>& argv,
+                 const RunOptions& options);
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  /// Waits until standard output holds `text`; false when the program ended or the time ran out
+  /// first.
+  bool WaitForOutput(const std::string& text, std::chrono::seconds timeout);
+
+  /// Sends a signal to the program.
+  void Signal(int signalNumber) const;
+
+  /// Waits for the end (killing the program after the options' timeout, which fails the test)
+  /// and returns what it left. Sanitizer reports in its standard error fail the test.
+  ProgramRun Wait();
+
+  int pid() const { return pid_; }
+
+ private:
+  std::unique_ptr<TempDir> capture_;
+  std::chrono::seconds timeout_;
+  int pid_ = -1;
+  bool waited_ = false;
+};
+
+/// Runs a program with the given arguments (argv[0] included) and waits for it.
 ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& argv,
                       const RunOptions& options = {});
 
