@@ -2,26 +2,19 @@
 
 #include <sqlext.h>
 #include <sqlucode.h>
-#include <string.h>
 
 #include <iostream>
 
 #include "db/diagnostics.h"
 #include "db/odbc_result.h"
 #include "db/utf8_to_wide.h"
+#include "platform/secret_wipe.h"
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager must take UTF-16 units");
 
 namespace {
 
 SQLWCHAR* AsSqlWide(std::u16string& text) { return reinterpret_cast<SQLWCHAR*>(text.data()); }
-
-/// Overwrites the whole allocation of a wide string, not only its current length.
-void WipeWide(std::u16string& text) {
-  text.resize(text.capacity());
-  explicit_bzero(text.data(), text.capacity() * sizeof(char16_t));
-  text.clear();
-}
 
 }  // namespace
 
@@ -62,7 +55,7 @@ int ConnectToDatabase(const std::string& dsn, const std::string& userName,
   const SQLRETURN code =
       SQLConnectW(database.connection(), AsSqlWide(wideDsn), SQL_NTS, AsSqlWide(wideUser), SQL_NTS,
                   AsSqlWide(widePassword), SQL_NTS);
-  WipeWide(widePassword);
+  WipeSecret(widePassword);
 
   if (IsSucceeded(code)) {
     std::cout << "Connected to database. DSN='" << dsn << "' user='" << userName << "'"

@@ -10,6 +10,7 @@
 #include "driver/option_scanner.h"
 #include "driver/source_version.h"
 #include "driver/usage.h"
+#include "platform/secret_wipe.h"
 
 namespace {
 
@@ -27,7 +28,10 @@ bool DecodeBase64Option(const char* argument, std::string& setting) {
   if (!IsBase64Text(argument)) return false;
   std::optional<std::string> decoded = Base64Decode(argument);
   if (!decoded) return false;
-  setting = std::move(*decoded);
+  WipeSecret(setting);
+  setting = *decoded;
+  // The decoded text may be the password: leave no copy of it behind.
+  WipeSecret(*decoded);
   return true;
 }
 

@@ -1,15 +1,5 @@
 #include "driver/run_settings.h"
 
-#include <string.h>
+#include "platform/secret_wipe.h"
 
-namespace {
-
-void WipeNarrow(std::string& text) {
-  text.resize(text.capacity());
-  explicit_bzero(text.data(), text.capacity());
-  text.clear();
-}
-
-}  // namespace
-
-RunSettings::~RunSettings() { WipeNarrow(password); }
+RunSettings::~RunSettings() { WipeSecret(password); }

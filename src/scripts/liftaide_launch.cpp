@@ -2,6 +2,7 @@
 
 #include "driver/base64.h"
 #include "platform/process.h"
+#include "platform/secret_wipe.h"
 
 namespace {
 
@@ -24,7 +25,10 @@ std::string BuildLaunchCommandLine(int baseVersion, const std::string& dsn,
                                    const std::string& userName, const std::string& password,
                                    bool masked) {
   std::vector<std::string> arguments = BuildLaunchArguments(baseVersion, dsn, userName, password);
-  if (masked && !userName.empty()) arguments.back() = kMaskedPassword;
+  if (masked && !userName.empty()) {
+    WipeSecret(arguments.back());
+    arguments.back() = kMaskedPassword;
+  }
   std::string commandLine = ".\\liftaide ";
   commandLine += arguments.front();
   for (std::size_t index = 1; index < arguments.size(); ++index) {

@@ -8,6 +8,7 @@
 #include "db/interruption.h"
 #include "driver/command_line.h"
 #include "driver/source_version.h"
+#include "platform/secret_wipe.h"
 #include "scripts/batch_file.h"
 #include "scripts/block_script.h"
 #include "scripts/command_script.h"
@@ -56,7 +57,10 @@ int LaunchLiftaide(int baseVersion, StatementExecutor& executor, LiftaideLaunche
   std::cout << "Calling liftaide with the following command line:" << std::endl;
   std::cout << BuildLaunchCommandLine(baseVersion, dsn, userName, password, true) << std::endl;
   ThrowIfInterrupted();
-  return launcher.Launch(BuildLaunchArguments(baseVersion, dsn, userName, password));
+  std::vector<std::string> arguments = BuildLaunchArguments(baseVersion, dsn, userName, password);
+  const int status = launcher.Launch(arguments);
+  for (std::string& argument : arguments) WipeSecret(argument);
+  return status;
 }
 
 }  // namespace
