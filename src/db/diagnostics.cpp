@@ -17,17 +17,26 @@ struct DiagnosticRecord {
   std::vector<SQLCHAR> message = std::vector<SQLCHAR>(kMessageBufferLength, 0);
 };
 
-/// Reads record n. A message longer than the first buffer is read again whole. The reported
-/// length may count characters rather than bytes, so the second buffer leaves room for four bytes
-/// a character.
+/// Whether a message read into the first buffer may not be whole. The driver manager reports the
+/// length of a text that it converted from the driver's UTF-16 in characters, not bytes; and when
+/// the characters fit the buffer but their UTF-8 bytes do not, it answers SQL_SUCCESS with each
+/// character cut to its low byte. So a message is read again whenever its characters could take
+/// more bytes than the first buffer holds.
+bool MayNeedLargerBuffer(SQLRETURN code, SQLSMALLINT textLength) {
+  if (code == SQL_SUCCESS_WITH_INFO) return true;
+  return code == SQL_SUCCESS && textLength * 4 + 1 > kMessageBufferLength;
+}
+
+/// Reads record n. A message that may not have fitted the first buffer is read again whole, into
+/// a buffer with room for four bytes a character.
 bool ReadDiagnosticRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT number,
                           DiagnosticRecord& record) {
   SQLSMALLINT textLength = 0;
   SQLRETURN code = SQLGetDiagRec(handleType, handle, number, record.state, &record.nativeError,
                                  record.message.data(), kMessageBufferLength, &textLength);
-  if (code == SQL_SUCCESS_WITH_INFO && textLength >= kMessageBufferLength) {
+  if (MayNeedLargerBuffer(code, textLength)) {
     const SQLSMALLINT fullLength = static_cast<SQLSMALLINT>(
-        std::min<int>(textLength * 4 + 1, INT16_MAX));
+        std::min<int>(std::max<int>(textLength, kMessageBufferLength) * 4 + 1, INT16_MAX));
     record.message.assign(static_cast<std::size_t>(fullLength), 0);
     code = SQLGetDiagRec(handleType, handle, number, record.state, &record.nativeError,
                          record.message.data(), fullLength, &textLength);
