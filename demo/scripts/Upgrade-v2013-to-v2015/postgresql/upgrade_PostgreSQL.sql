@@ -1,0 +1,62 @@
+-- Upgrade from schema version 550 (Tarnwell 2013) to 600 (Tarnwell 2015), first part: runs
+-- before liftaide. Block script: each statement ends at a line holding only "/".
+--
+-- Fault tolerance is described by its type from 600 on; the record/replay flag stays for the
+-- validation of older databases.
+ALTER TABLE TWX_VM_CONFIG_INFO ADD COLUMN IF NOT EXISTS FAULT_TOLERANCE_TYPE VARCHAR(32)
+/
+UPDATE TWX_VM_CONFIG_INFO
+   SET FAULT_TOLERANCE_TYPE = CASE WHEN RECORD_REPLAY_ENABLED_FLG = 1 THEN 'recordReplay'
+                                   ELSE 'none' END
+ WHERE FAULT_TOLERANCE_TYPE IS NULL
+/
+-- Hosts report their processor model and boot time.
+ALTER TABLE TWX_HOST ADD COLUMN IF NOT EXISTS CPU_MODEL VARCHAR(255)
+/
+ALTER TABLE TWX_HOST ADD COLUMN IF NOT EXISTS BOOT_TIME TIMESTAMP
+/
+UPDATE TWX_HOST
+   SET CPU_MODEL = CASE WHEN NUM_CPU_CORES >= 32 THEN 'Generic 32-core 2.4 GHz'
+                        ELSE 'Generic 16-core 2.1 GHz' END
+ WHERE CPU_MODEL IS NULL
+/
+-- Event arguments move out of the message text into their own table.
+CREATE TABLE IF NOT EXISTS TWX_EVENT_ARG (
+  EVENT_ID  BIGINT       NOT NULL REFERENCES TWX_EVENT (EVENT_ID) ON DELETE CASCADE,
+  ARG_ID    SMALLINT     NOT NULL,
+  ARG_TYPE  VARCHAR(32)  NOT NULL,
+  ARG_VALUE VARCHAR(255),
+  PRIMARY KEY (EVENT_ID, ARG_ID)
+)
+/
+INSERT INTO TWX_EVENT_ARG (EVENT_ID, ARG_ID, ARG_TYPE, ARG_VALUE)
+SELECT e.EVENT_ID, 1, 'entity', e.ENTITY_ID::TEXT
+  FROM TWX_EVENT e
+ WHERE e.ENTITY_ID IS NOT NULL
+ON CONFLICT (EVENT_ID, ARG_ID) DO NOTHING
+/
+-- Storage pods get their balancing settings.
+CREATE TABLE IF NOT EXISTS TWX_STORAGE_POD_CONFIG (
+  POD_ID              INTEGER     NOT NULL PRIMARY KEY REFERENCES TWX_ENTITY (ID),
+  SPACE_THRESHOLD_PCT INTEGER     NOT NULL DEFAULT 80,
+  IO_LATENCY_MS       INTEGER     NOT NULL DEFAULT 15,
+  AUTOMATION_LEVEL    VARCHAR(16) NOT NULL DEFAULT 'manual'
+)
+/
+INSERT INTO TWX_STORAGE_POD_CONFIG (POD_ID)
+SELECT e.ID FROM TWX_ENTITY e WHERE e.TYPE_ID = 20
+ON CONFLICT (POD_ID) DO NOTHING
+/
+-- Virtual machines whose folder is gone are re-attached to their datacenter's folder Machines.
+UPDATE TWX_ENTITY vm
+   SET PARENT_ID = (SELECT f.ID FROM TWX_ENTITY f
+                     WHERE f.TYPE_ID = 5 AND f.NAME = 'Machines' ORDER BY f.ID LIMIT 1)
+ WHERE vm.TYPE_ID = 0
+   AND NOT EXISTS (SELECT 1 FROM TWX_ENTITY p WHERE p.ID = vm.PARENT_ID)
+/
+CREATE INDEX IF NOT EXISTS TWX_HIST_STAT1_ENTITY_IDX ON TWX_HIST_STAT1 (ENTITY_ID, COUNTER_ID)
+/
+UPDATE TWX_VERSION
+   SET VERSION_VALUE = '600', VERSION_NAME = 'Tarnwell 2015', UPDATED_AT = now()
+ WHERE VER_ID = 1
+/

@@ -1,0 +1,14 @@
+-- Clears the top-N table of the past day before it is computed again.
+-- Procedure file: each definition starts at its CREATE line and runs as one statement.
+CREATE OR REPLACE FUNCTION clear_topn1_proc()
+RETURNS INTEGER
+LANGUAGE plpgsql
+AS $$
+DECLARE
+  v_rows INTEGER;
+BEGIN
+  DELETE FROM TWX_TOPN_PAST_DAY;
+  GET DIAGNOSTICS v_rows = ROW_COUNT;
+  RETURN v_rows;
+END;
+$$;

@@ -1,0 +1,18 @@
+-- Registers the job that computes the top-N table of the past year, and runs it when due.
+-- Batch file: the whole file runs as one statement. It may run again.
+DO $$
+BEGIN
+  INSERT INTO TWX_JOB (JOB_NAME, PROCEDURE_NAME, SCHEDULE_INTERVAL)
+  VALUES ('Top-N past year', 'calc_topn4_proc', INTERVAL '1 day')
+  ON CONFLICT (JOB_NAME) DO UPDATE
+     SET PROCEDURE_NAME = EXCLUDED.PROCEDURE_NAME,
+         SCHEDULE_INTERVAL = EXCLUDED.SCHEDULE_INTERVAL;
+  IF rule_topn4_proc() THEN
+    PERFORM clear_topn4_proc();
+    PERFORM calc_topn4_proc();
+  END IF;
+  UPDATE TWX_JOB
+     SET LAST_RUN = now(), NEXT_RUN = now() + SCHEDULE_INTERVAL, FAILURE_COUNT = 0
+   WHERE JOB_NAME = 'Top-N past year';
+END
+$$

@@ -1,0 +1,47 @@
+-- Upgrade from schema version 650 (Tarnwell 2016) to 700 (Tarnwell 2017), last script: runs
+-- after liftaide. Block script: each statement ends at a line holding only "/". Every statement
+-- may run again, as the build-to-build upgrade runs this script at every build.
+--
+-- Mounted file systems report their size.
+ALTER TABLE TWX_FILE_SYSTEM_MOUNT_INFO ADD COLUMN IF NOT EXISTS CAPACITY_MB BIGINT
+/
+ALTER TABLE TWX_FILE_SYSTEM_MOUNT_INFO ADD COLUMN IF NOT EXISTS FREE_MB BIGINT
+/
+-- Image stores: templates and installation images kept on a datastore.
+CREATE TABLE IF NOT EXISTS TWX_IMAGE_STORE (
+  STORE_ID   INTEGER      NOT NULL PRIMARY KEY,
+  NAME         VARCHAR(255) NOT NULL UNIQUE,
+  DATASTORE_ID INTEGER      NOT NULL REFERENCES TWX_ENTITY (ID),
+  CREATED_AT   TIMESTAMP    NOT NULL DEFAULT now()
+)
+/
+CREATE TABLE IF NOT EXISTS TWX_IMAGE_STORE_ITEM (
+  ITEM_ID    INTEGER      NOT NULL PRIMARY KEY,
+  STORE_ID INTEGER      NOT NULL REFERENCES TWX_IMAGE_STORE (STORE_ID) ON DELETE CASCADE,
+  NAME       VARCHAR(255) NOT NULL,
+  ITEM_TYPE  VARCHAR(32)  NOT NULL,
+  SIZE_MB    BIGINT       NOT NULL DEFAULT 0
+)
+/
+INSERT INTO TWX_IMAGE_STORE (STORE_ID, NAME, DATASTORE_ID)
+SELECT 1, 'Templates', min(e.ID) FROM TWX_ENTITY e WHERE e.TYPE_ID = 18 HAVING count(*) > 0
+ON CONFLICT (STORE_ID) DO NOTHING
+/
+CREATE OR REPLACE VIEW TWX_VW_MOUNT AS
+SELECT m.HOST_ID, h.DNS_NAME, m.DATASTORE_ID, d.NAME AS DATASTORE_NAME, m.MOUNT_PATH,
+       m.ACCESS_MODE, m.CAPACITY_MB, m.FREE_MB
+  FROM TWX_FILE_SYSTEM_MOUNT_INFO m
+  JOIN TWX_HOST h ON h.ID = m.HOST_ID
+  JOIN TWX_ENTITY d ON d.ID = m.DATASTORE_ID
+/
+-- The latest event of every entity, which the server keeps up to date from now on.
+DO $$
+BEGIN
+  PERFORM upsert_last_event_proc(e.ENTITY_ID, e.EVENT_ID, e.CREATE_TIME, e.EVENT_TYPE)
+     FROM (SELECT DISTINCT ON (ENTITY_ID) ENTITY_ID, EVENT_ID, CREATE_TIME, EVENT_TYPE
+             FROM TWX_EVENT
+            WHERE ENTITY_ID IS NOT NULL
+            ORDER BY ENTITY_ID, CREATE_TIME DESC, EVENT_ID DESC) e;
+END
+$$
+/

@@ -1,0 +1,97 @@
+-- Upgrade from schema version 650 (Tarnwell 2016) to 700 (Tarnwell 2017), first script: runs
+-- before the views, procedures and jobs of this step, and before liftaide. Block script: each
+-- statement ends at a line holding only "/".
+--
+-- Daily statistics (level 4) and the usage totals that the daily rollup fills.
+CREATE TABLE IF NOT EXISTS TWX_HIST_STAT4 (LIKE TWX_HIST_STAT1)
+/
+CREATE INDEX IF NOT EXISTS TWX_HIST_STAT4_TIME_IDX ON TWX_HIST_STAT4 (SAMPLE_TIME)
+/
+CREATE TABLE IF NOT EXISTS TWX_USAGE_STAT (
+  SAMPLE_DAY  DATE          NOT NULL,
+  ENTITY_ID   INTEGER       NOT NULL,
+  CPU_AVG_PCT NUMERIC(5, 2) NOT NULL,
+  MEM_AVG_PCT NUMERIC(5, 2),
+  PRIMARY KEY (SAMPLE_DAY, ENTITY_ID)
+)
+/
+-- The latest event of every entity, kept by upsert_last_event_proc.
+CREATE TABLE IF NOT EXISTS TWX_EVENT_LAST (
+  ENTITY_ID   INTEGER      NOT NULL PRIMARY KEY,
+  EVENT_ID    BIGINT       NOT NULL,
+  CREATE_TIME TIMESTAMP    NOT NULL,
+  EVENT_TYPE  VARCHAR(128) NOT NULL
+)
+/
+-- Top-N tables: the ten busiest hosts by processor usage over four periods.
+CREATE TABLE IF NOT EXISTS TWX_TOPN_PAST_DAY (
+  RANK_NO     SMALLINT  NOT NULL PRIMARY KEY,
+  ENTITY_ID   INTEGER   NOT NULL,
+  COUNTER_ID  INTEGER   NOT NULL,
+  STAT_VALUE  NUMERIC   NOT NULL,
+  COMPUTED_AT TIMESTAMP NOT NULL DEFAULT now()
+)
+/
+CREATE TABLE IF NOT EXISTS TWX_TOPN_PAST_WEEK (LIKE TWX_TOPN_PAST_DAY INCLUDING ALL)
+/
+CREATE TABLE IF NOT EXISTS TWX_TOPN_PAST_MONTH (LIKE TWX_TOPN_PAST_DAY INCLUDING ALL)
+/
+CREATE TABLE IF NOT EXISTS TWX_TOPN_PAST_YEAR (LIKE TWX_TOPN_PAST_DAY INCLUDING ALL)
+/
+-- When each top-N table is computed again, and from which statistics level.
+CREATE TABLE IF NOT EXISTS TWX_TOPN_RULE (
+  TOPN_ID          SMALLINT    NOT NULL PRIMARY KEY,
+  PERIOD_NAME      VARCHAR(16) NOT NULL,
+  SOURCE_LEVEL     SMALLINT    NOT NULL,
+  PERIOD_LENGTH    INTERVAL    NOT NULL,
+  REFRESH_INTERVAL INTERVAL    NOT NULL,
+  LAST_RUN         TIMESTAMP
+)
+/
+INSERT INTO TWX_TOPN_RULE (TOPN_ID, PERIOD_NAME, SOURCE_LEVEL, PERIOD_LENGTH, REFRESH_INTERVAL)
+VALUES (1, 'day', 1, INTERVAL '1 day', INTERVAL '10 minutes'),
+       (2, 'week', 2, INTERVAL '7 days', INTERVAL '30 minutes'),
+       (3, 'month', 3, INTERVAL '30 days', INTERVAL '2 hours'),
+       (4, 'year', 4, INTERVAL '365 days', INTERVAL '1 day')
+ON CONFLICT (TOPN_ID) DO NOTHING
+/
+-- The server runs the jobs that this table lists; the job scripts of this step register them.
+CREATE TABLE IF NOT EXISTS TWX_JOB (
+  JOB_NAME          VARCHAR(128) NOT NULL PRIMARY KEY,
+  PROCEDURE_NAME    VARCHAR(128) NOT NULL,
+  SCHEDULE_INTERVAL INTERVAL     NOT NULL,
+  ENABLED_FLG       SMALLINT     NOT NULL DEFAULT 1,
+  FAILURE_COUNT     INTEGER      NOT NULL DEFAULT 0,
+  LAST_RUN          TIMESTAMP,
+  NEXT_RUN          TIMESTAMP
+)
+/
+-- Database performance samples and their hourly summary.
+CREATE TABLE IF NOT EXISTS TWX_PERF_DATA (
+  SAMPLE_TIME  TIMESTAMP   NOT NULL,
+  METRIC       VARCHAR(64) NOT NULL,
+  METRIC_VALUE BIGINT      NOT NULL
+)
+/
+CREATE TABLE IF NOT EXISTS TWX_PERF_DATA_SUMMARY (
+  SAMPLE_HOUR TIMESTAMP   NOT NULL,
+  METRIC      VARCHAR(64) NOT NULL,
+  MIN_VALUE   BIGINT      NOT NULL,
+  MAX_VALUE   BIGINT      NOT NULL,
+  SAMPLES     INTEGER     NOT NULL,
+  PRIMARY KEY (SAMPLE_HOUR, METRIC)
+)
+/
+INSERT INTO TWX_SETTING (NAME, VALUE) VALUES
+  ('stats.level4.maxAgeDays', '365'),
+  ('usage.maxAgeDays', '400'),
+  ('perfdata.maxAgeHours', '24')
+ON CONFLICT (NAME) DO NOTHING
+/
+UPDATE TWX_VERSION
+   SET VERSION_VALUE = '700', VERSION_NAME = 'Tarnwell 2017', UPDATED_AT = now()
+ WHERE VER_ID = 1
+/
+-- This script set brings the database to build 5310; the build-to-build scripts start there.
+UPDATE TWX_PATCH_VERSION SET INITIAL_VERSION = '5310', CURRENT_VERSION = NULL
+/
