@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Sets up everything the tests need on a Debian machine and runs all of them twice: a normal
-# build and one with AddressSanitizer and UndefinedBehaviorSanitizer. Any failure, or any
-# sanitizer report, fails the run.
+# Sets up everything the tests need on a Debian machine and runs all of them: the unit and
+# end-to-end tests in a normal build and in one with AddressSanitizer and UndefinedBehaviorSanitizer,
+# a part of the end-to-end tests under Valgrind's memcheck, the Debian package test (as root), and
+# every fuzz target for a bounded time. Any failure, or any sanitizer or memcheck report, fails
+# the run.
 #
 #   bash tests/run-all.sh
+#
+# SCHEMALIFT_JOBS (default 2) sets the build's parallel jobs, SCHEMALIFT_FUZZ_SECONDS (default 30)
+# the time of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 jobs=${SCHEMALIFT_JOBS:-2}
+fuzz_seconds=${SCHEMALIFT_FUZZ_SECONDS:-30}
 
 bash tests/testbed/install-deps.sh
 
@@ -23,16 +29,27 @@ build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== Building (address and undefined-behaviour sanitizers)"
 build_tree build-asan -DCMAKE_BUILD_TYPE=Debug -DSCHEMALIFT_SANITIZE=ON
 
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:exitcode=86:suppressions=$root/tests/sanitizer/asan.supp"
-export LSAN_OPTIONS="suppressions=$root/tests/sanitizer/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:exitcode=87"
-
 run_suites() {
   echo "== Tests (normal build)"
   ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
+  echo "== Memcheck (normal build)"
+  bash "$root/tests/run-valgrind.sh" "$root/build"
   echo "== Tests (sanitizer build)"
-  ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"
+  ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:exitcode=86:suppressions=$root/tests/sanitizer/asan.supp" \
+  LSAN_OPTIONS="suppressions=$root/tests/sanitizer/lsan.supp:print_suppressions=0" \
+  UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:exitcode=87" \
+    ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"
 }
 export -f run_suites
 export root jobs
 tests/testbed/with-postgres.sh bash -c run_suites
+
+if [ "$(id -u)" -eq 0 ]; then
+  echo "== Debian package"
+  bash tests/install/test-deb.sh
+else
+  echo "== Debian package: skipped (installing a package needs root)"
+fi
+
+echo "== Fuzzing (${fuzz_seconds}s a target)"
+bash tests/run-fuzz.sh "$fuzz_seconds"

@@ -53,6 +53,13 @@ SQLRETURN FreeStatement(Statement& statement) {
 }
 
 void ExecuteStatement(Statement& statement, std::string_view text) {
+  // The text is handed over with its length, but the way to the server ends it at the first NUL
+  // byte: the rest would be dropped without a word, and what ran would not be what was printed.
+  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    throw std::runtime_error("Statement refused: it holds a NUL byte at offset " +
+                             std::to_string(nul) +
+                             ", and the database would receive only the text before it.");
+  }
   // The driver manager does not write through the text pointer.
   auto* sql = reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.data()));
   SQLRETURN code = SQL_ERROR;

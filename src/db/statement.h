@@ -31,7 +31,8 @@ void AllocateStatement(Statement& statement, SQLHDBC connection);
 SQLRETURN FreeStatement(Statement& statement);
 
 /// Executes the text directly. SQL_SUCCESS and SQL_NO_DATA return quietly, SQL_SUCCESS_WITH_INFO
-/// prints the "Statement info" report, anything else throws the "Statement failure" report.
+/// prints the "Statement info" report, anything else throws the "Statement failure" report. A text
+/// that holds a NUL byte is not sent at all: it throws "Statement refused: ...".
 void ExecuteStatement(Statement& statement, std::string_view text);
 
 /// Fetches the next row: true for a row, false at the end (or for an unexpected code). Throws on

@@ -14,8 +14,9 @@ class ScriptFile {
   ScriptFile(const ScriptFile&) = delete;
   ScriptFile& operator=(const ScriptFile&) = delete;
 
-  /// False when the file cannot be opened, or cannot be read at all (a folder, for one): such a
-  /// path is never taken as an empty script.
+  /// False when the file cannot be opened, or cannot be read at all (a folder, for one), or is no
+  /// regular file (a FIFO or a device, which could block the run for good): such a path is never
+  /// taken as an empty script.
   bool IsOpen() const { return open_; }
 
   std::istream& stream() { return stream_; }

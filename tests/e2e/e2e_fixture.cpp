@@ -1,5 +1,8 @@
 #include "e2e/e2e_fixture.h"
 
+#include <cstdlib>
+#include <sstream>
+
 #include "driver/base64.h"
 
 void E2eTest::SetUp() {
@@ -27,11 +30,24 @@ TestDatabase& E2eTest::UsePostgres() {
 ProgramRun E2eTest::RunSchemalift(const std::vector<std::string>& arguments,
                                   std::optional<std::string> input) {
   odbcIni_->Write();
+  std::filesystem::path program = SCHEMALIFT_BINARY;
   std::vector<std::string> argv = {"schemalift"};
+  // SCHEMALIFT_WRAPPER runs the program under another one, such as a memory checker: its words
+  // (separated by blanks, the first an absolute path) come before the program's path.
+  if (const char* wrapper = std::getenv("SCHEMALIFT_WRAPPER"); wrapper != nullptr) {
+    std::istringstream words(wrapper);
+    std::vector<std::string> wrapperArgv;
+    for (std::string word; words >> word;) wrapperArgv.push_back(word);
+    if (!wrapperArgv.empty()) {
+      program = wrapperArgv.front();
+      argv = std::move(wrapperArgv);
+      argv.push_back(SCHEMALIFT_BINARY);
+    }
+  }
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   RunOptions options = options_;
   options.input = std::move(input);
-  ProgramRun run = RunProgram(SCHEMALIFT_BINARY, argv, options);
+  ProgramRun run = RunProgram(program, argv, options);
   // No run may ever show the password, in plain or base64 form, on either stream.
   if (Testbed::IsAvailable()) {
     EXPECT_FALSE(ContainsPassword(run.out)) << run.out;
