@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev unixodbc-dev unixodbc
-          odbc-postgresql postgresql postgresql-client valgrind)
+          odbc-postgresql postgresql postgresql-client valgrind clang libclang-rt-14-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
