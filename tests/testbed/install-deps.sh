@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev unixodbc-dev unixodbc
-          odbc-postgresql postgresql postgresql-client valgrind clang libclang-rt-14-dev)
+          odbc-postgresql postgresql postgresql-client valgrind clang libclang-rt-14-dev
+          dpkg-dev man-db)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
