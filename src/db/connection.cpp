@@ -14,11 +14,35 @@ static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager must tak
 
 namespace {
 
-SQLWCHAR* AsSqlWide(std::u16string& text) { return reinterpret_cast<SQLWCHAR*>(text.data()); }
+SQLWCHAR* AsSqlWide(std::u16string& text) {
+  return reinterpret_cast<SQLWCHAR*>(text.data());
+}
+
+/// The driver manager takes the connection's texts up to their first NUL byte, so such a text
+/// would silently name another data source, user or password: the reason to refuse it, or
+/// nothing. The password's offset is not shown.
+std::string DescribeNulByte(const std::string& dsn, const std::string& userName,
+                            const std::string& password) {
+  const auto at = [](const std::string& text) {
+    return " holds a NUL byte at offset " + std::to_string(text.find('\0'));
+  };
+  std::string what;
+  if (dsn.find('\0') != std::string::npos)
+    what = "the DSN" + at(dsn);
+  else if (userName.find('\0') != std::string::npos)
+    what = "the user name" + at(userName);
+  else if (password.find('\0') != std::string::npos)
+    what = "the password holds a NUL byte";
+  if (what.empty()) return what;
+  return "Connection refused: " + what +
+         ", and the driver manager would receive only the text before it.";
+}
 
 }  // namespace
 
-DatabaseConnection::~DatabaseConnection() { Release(); }
+DatabaseConnection::~DatabaseConnection() {
+  Release();
+}
 
 void DatabaseConnection::Release() {
   if (connection_ != SQL_NULL_HDBC) {
@@ -49,6 +73,12 @@ int ConnectToDatabase(const std::string& dsn, const std::string& userName,
     return 1;
   }
 
+  if (const std::string refusal = DescribeNulByte(dsn, userName, password); !refusal.empty()) {
+    std::cerr << "Cannot connect to database. DSN='" << dsn << "' user='" << userName << "'"
+              << std::endl;
+    std::cerr << refusal << std::endl;
+    return 1;
+  }
   std::u16string wideDsn = Utf8ToWide(dsn);
   std::u16string wideUser = Utf8ToWide(userName);
   std::u16string widePassword = Utf8ToWide(password);

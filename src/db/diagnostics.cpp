@@ -1,65 +1,73 @@
 #include "db/diagnostics.h"
 
-#include <algorithm>
+#include <sqlucode.h>
+
 #include <cstdint>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
+#include <string>
 #include <vector>
+
+#include "db/odbc_result.h"
+#include "db/wide_to_utf8.h"
 
 namespace {
 
-constexpr SQLSMALLINT kMessageBufferLength = 1024;
+/// The largest buffer, in UTF-16 units, whose length the interface can state. Some drivers hand a
+/// long message out in pieces of the caller's buffer length, each as a record of its own, and
+/// cut inside a character at the piece boundaries; read into this buffer, every message that such
+/// a driver can report at all comes out whole, as one record.
+constexpr SQLSMALLINT kMessageBufferUnits = 32767;
 
 struct DiagnosticRecord {
-  SQLCHAR state[10] = {};
+  std::string state;
   SQLINTEGER nativeError = 0;
-  std::vector<SQLCHAR> message = std::vector<SQLCHAR>(kMessageBufferLength, 0);
+  std::string message;
 };
 
-/// Whether a message read into the first buffer may not be whole. The driver manager reports the
-/// length of a text that it converted from the driver's UTF-16 in characters, not bytes; and when
-/// the characters fit the buffer but their UTF-8 bytes do not, it answers SQL_SUCCESS with each
-/// character cut to its low byte. So a message is read again whenever its characters could take
-/// more bytes than the first buffer holds.
-bool MayNeedLargerBuffer(SQLRETURN code, SQLSMALLINT textLength) {
-  if (code == SQL_SUCCESS_WITH_INFO) return true;
-  return code == SQL_SUCCESS && textLength * 4 + 1 > kMessageBufferLength;
+/// The text of a NUL-terminated UTF-16 buffer, at most `capacity` units long.
+std::string TextOf(const SQLWCHAR* buffer, std::size_t capacity) {
+  const auto* units = reinterpret_cast<const char16_t*>(buffer);
+  std::size_t length = 0;
+  while (length < capacity && units[length] != 0) ++length;
+  return WideToUtf8(std::u16string_view(units, length));
 }
 
-/// Reads record n. A message that may not have fitted the first buffer is read again whole, into
-/// a buffer with room for four bytes a character.
-bool ReadDiagnosticRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT number,
-                          DiagnosticRecord& record) {
+/// Reads record n in UTF-16 and converts it here, so that the driver manager's conversion never
+/// cuts or narrows a character. A message that does not fit even this buffer is printed as far as
+/// the driver gave it.
+std::optional<DiagnosticRecord> ReadDiagnosticRecord(SQLSMALLINT handleType, SQLHANDLE handle,
+                                                     SQLSMALLINT number,
+                                                     std::vector<SQLWCHAR>& buffer) {
+  SQLWCHAR state[6] = {};
+  SQLINTEGER nativeError = 0;
   SQLSMALLINT textLength = 0;
-  SQLRETURN code = SQLGetDiagRec(handleType, handle, number, record.state, &record.nativeError,
-                                 record.message.data(), kMessageBufferLength, &textLength);
-  if (MayNeedLargerBuffer(code, textLength)) {
-    const SQLSMALLINT fullLength = static_cast<SQLSMALLINT>(
-        std::min<int>(std::max<int>(textLength, kMessageBufferLength) * 4 + 1, INT16_MAX));
-    record.message.assign(static_cast<std::size_t>(fullLength), 0);
-    code = SQLGetDiagRec(handleType, handle, number, record.state, &record.nativeError,
-                         record.message.data(), fullLength, &textLength);
-    if (code == SQL_SUCCESS_WITH_INFO) code = SQL_SUCCESS;
-  }
-  return code == SQL_SUCCESS;
+  buffer.assign(buffer.size(), 0);
+  const SQLRETURN code =
+      SQLGetDiagRecW(handleType, handle, number, state, &nativeError, buffer.data(),
+                     static_cast<SQLSMALLINT>(buffer.size()), &textLength);
+  if (!IsSucceeded(code)) return std::nullopt;
+  return DiagnosticRecord{TextOf(state, 5), nativeError, TextOf(buffer.data(), buffer.size())};
 }
 
 void WriteRecordLine(std::ostream& out, SQLSMALLINT number, const DiagnosticRecord& record) {
-  out << number << " [" << reinterpret_cast<const char*>(record.state) << "]("
-      << static_cast<std::int32_t>(record.nativeError) << ") "
-      << reinterpret_cast<const char*>(record.message.data());
+  out << number << " [" << record.state << "](" << static_cast<std::int32_t>(record.nativeError)
+      << ") " << record.message;
 }
 
 }  // namespace
 
 void WriteDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, std::ostream& out,
                       bool newlineFirst) {
+  std::vector<SQLWCHAR> buffer(kMessageBufferUnits);
   for (SQLSMALLINT number = 1; number > 0; ++number) {
-    DiagnosticRecord record;
-    if (!ReadDiagnosticRecord(handleType, handle, number, record)) return;
+    const std::optional<DiagnosticRecord> record =
+        ReadDiagnosticRecord(handleType, handle, number, buffer);
+    if (!record) return;
     if (newlineFirst) out << std::endl;
-    WriteRecordLine(out, number, record);
+    WriteRecordLine(out, number, *record);
     if (!newlineFirst) out << std::endl;
   }
 }

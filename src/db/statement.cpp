@@ -2,6 +2,7 @@
 
 #include <sqlext.h>
 
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -10,21 +11,24 @@
 #include "db/diagnostics.h"
 #include "db/interruption.h"
 #include "db/odbc_result.h"
+#include "db/utf8_validation.h"
 
 namespace {
 
 [[noreturn]] void ThrowReadFailure(Statement& statement, const char* what, int column,
                                    SQLRETURN code) {
   std::ostringstream text;
-  text << "Cannot get the result data as " << what << " at position " << column
-       << " (rc=" << code << ").";
+  text << "Cannot get the result data as " << what << " at position " << column << " (rc=" << code
+       << ").";
   WriteDiagnostics(SQL_HANDLE_STMT, statement.handle(), text, true);
   throw std::runtime_error(text.str());
 }
 
 }  // namespace
 
-Statement::~Statement() { FreeStatement(*this); }
+Statement::~Statement() {
+  FreeStatement(*this);
+}
 
 Statement::Statement(Statement&& other) noexcept
     : handle_(std::exchange(other.handle_, SQLHSTMT{})) {}
@@ -52,13 +56,28 @@ SQLRETURN FreeStatement(Statement& statement) {
   return SQLFreeHandle(SQL_HANDLE_STMT, handle);
 }
 
-void ExecuteStatement(Statement& statement, std::string_view text) {
-  // The text is handed over with its length, but the way to the server ends it at the first NUL
-  // byte: the rest would be dropped without a word, and what ran would not be what was printed.
+namespace {
+
+/// Why a text must not be sent, or nothing. The way to the server ends a text at its first NUL
+/// byte, and widens bytes that are not UTF-8 one by one as if they were Latin-1: either way the
+/// database would run another text than the one printed.
+std::string FindRefusalReason(std::string_view text) {
   if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
-    throw std::runtime_error("Statement refused: it holds a NUL byte at offset " +
-                             std::to_string(nul) +
-                             ", and the database would receive only the text before it.");
+    return "Statement refused: it holds a NUL byte at offset " + std::to_string(nul) +
+           ", and the database would receive only the text before it.";
+  }
+  if (const std::optional<std::size_t> invalid = FindInvalidUtf8(text)) {
+    return "Statement refused: it holds a byte that is not UTF-8 at offset " +
+           std::to_string(*invalid) + ", and the database would receive another text.";
+  }
+  return {};
+}
+
+}  // namespace
+
+void ExecuteStatement(Statement& statement, std::string_view text) {
+  if (std::string reason = FindRefusalReason(text); !reason.empty()) {
+    throw std::runtime_error(reason);
   }
   // The driver manager does not write through the text pointer.
   auto* sql = reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.data()));

@@ -10,6 +10,7 @@
 
 #include "db/connection.h"
 #include "db/interruption.h"
+#include "db/statement_executor.h"
 #include "driver/command_line.h"
 #include "driver/run_settings.h"
 #include "driver/usage.h"
@@ -67,9 +68,8 @@ int RunValidation(SQLHDBC connection, const RunSettings& settings,
   const std::string minimumHostVersion = kMinimumHostVersion;
   std::cout << "Validating source version, inventory, db schema and permissions..." << std::endl;
   const int validateResult =
-      RunDBValidate(connection, settings.dbType, settings.sourceVersion,
-                    settings.externalDatabase, settings.skipServerChecks, settings.warningsFile,
-                    recoveryGuard);
+      RunDBValidate(connection, settings.dbType, settings.sourceVersion, settings.externalDatabase,
+                    settings.skipServerChecks, settings.warningsFile, recoveryGuard);
   // The checks report their own failures and go on; a stop asked for by the operator ends the
   // sequence between them.
   const DbType dbType = settings.dbType;
@@ -144,6 +144,8 @@ int RunOnConnection(RunSettings& settings, DatabaseConnection& database) {
     std::cerr << "ERROR: " << failure << std::endl;
     status = 1;
   }
+  // Each rollback was reported where it happened; the run did not keep all it reported as done.
+  if (WasScriptWorkRolledBack()) status = 1;
   std::cout << "Exiting. Status=" << status << std::endl;
   return status;
 }
@@ -157,8 +159,8 @@ int RunSteps(int argc, char* argv[]) {
   if (!settings.nonInteractive && !ConfirmServiceStop()) return 1;
 
   DatabaseConnection database;
-  if (const int status = ConnectToDatabase(settings.dsn, settings.userName, settings.password,
-                                           database);
+  if (const int status =
+          ConnectToDatabase(settings.dsn, settings.userName, settings.password, database);
       status != 0) {
     return status;
   }

@@ -53,8 +53,3 @@ void RunBatchFile(const std::string& path, StatementExecutor& executor, DbType d
     throw;
   }
 }
-
-void RunBatchFile(const std::string& path, SQLHDBC connection, DbType dbType) {
-  ConnectionExecutor executor(connection);
-  RunBatchFile(path, executor, dbType);
-}

@@ -22,4 +22,3 @@ std::string ReadBatchFile(ScriptLineReader& reader, const std::string& path, DbT
 /// that cannot be opened; any later failure writes the "Error while executing <path>" line to
 /// standard error and propagates.
 void RunBatchFile(const std::string& path, StatementExecutor& executor, DbType dbType);
-void RunBatchFile(const std::string& path, SQLHDBC connection, DbType dbType);

@@ -93,6 +93,14 @@ void RunBlocks(ScriptLineReader& reader, BlockScriptState& state, const std::str
   if (!state.lastTag.empty()) RecordPatchVersion(state.lastTag, executor);
 }
 
+/// A failed file must not leave its transaction open: the files after it would run inside it, and
+/// the server would undo all of them at the end.
+void RollBackTransactionLeftOpen(const std::string& scriptFile, StatementExecutor& executor) {
+  if (!executor.EndOpenTransaction(false)) return;
+  std::cerr << "ERROR: The transaction left open by " << scriptFile
+            << " was rolled back: the statements that ran in it are undone." << std::endl;
+}
+
 }  // namespace
 
 std::string_view GetBlockTerminator(DbType dbType) {
@@ -119,7 +127,7 @@ void RunSqlBlockCommandScript(const std::string& scriptFile, StatementExecutor& 
 
 void RunSqlBlockCommandScript(const std::string& scriptFile, SQLHDBC connection, DbType dbType,
                               const std::string& tag) {
-  ConnectionExecutor executor(connection);
+  ConnectionExecutor executor(connection, dbType);
   RunSqlBlockCommandScript(scriptFile, executor, dbType, tag);
 }
 
@@ -129,9 +137,11 @@ void RunSqlBlockCommandScript(ScriptLineReader& reader, const std::string& scrip
   PrintScriptPath(scriptFile);
   try {
     RunBlocks(reader, state, tag, executor);
+    executor.EndOpenTransaction(true);
   } catch (const std::exception& failure) {
     std::cout << std::flush;
     PrintExecutionError(scriptFile, reader.lineCount(), failure);
+    RollBackTransactionLeftOpen(scriptFile, executor);
     // A stop asked for by the operator ends the run, not only this script.
     if (IsRunInterrupted()) throw;
   }

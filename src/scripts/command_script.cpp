@@ -37,11 +37,6 @@ void RunCommandScript(const std::string& path, StatementExecutor& executor) {
   RunCommandScript(reader, path, executor);
 }
 
-void RunCommandScript(const std::string& path, SQLHDBC connection) {
-  ConnectionExecutor executor(connection);
-  RunCommandScript(path, executor);
-}
-
 void RunCommandScript(ScriptLineReader& reader, const std::string& path,
                       StatementExecutor& executor) {
   PrintScriptPath(path);

@@ -14,7 +14,6 @@
 /// opened. Any later failure writes the "Error while executing <path>:<line>" line to standard
 /// error and propagates.
 void RunCommandScript(const std::string& path, StatementExecutor& executor);
-void RunCommandScript(const std::string& path, SQLHDBC connection);
 
 /// The same on a script whose file is already open: everything after the open test.
 void RunCommandScript(ScriptLineReader& reader, const std::string& path,

@@ -63,11 +63,6 @@ void RunProcedureScript(const std::string& path, StatementExecutor& executor) {
   RunProcedureScript(reader, path, executor);
 }
 
-void RunProcedureScript(const std::string& path, SQLHDBC connection) {
-  ConnectionExecutor executor(connection);
-  RunProcedureScript(path, executor);
-}
-
 void RunProcedureScript(ScriptLineReader& reader, const std::string& path,
                         StatementExecutor& executor) {
   PrintScriptPath(path);

@@ -14,7 +14,6 @@
 /// file '<path>'." for a file that cannot be opened. Any later failure writes the "Error while
 /// executing <path>:<line>" line to standard error and propagates.
 void RunProcedureScript(const std::string& path, StatementExecutor& executor);
-void RunProcedureScript(const std::string& path, SQLHDBC connection);
 
 /// The same on a script whose file is already open: everything after the open test.
 void RunProcedureScript(ScriptLineReader& reader, const std::string& path,

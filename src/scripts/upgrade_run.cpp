@@ -47,6 +47,8 @@ void RunScriptEntry(const std::string& entry, const std::string& pathPrefix, DbT
   const std::string scriptFile = pathPrefix + fileName;
   std::cout << "scriptFile : '" << scriptFile << "'" << std::endl;
   RunScriptOfKind(kind, scriptFile, dbType, executor, buildTag);
+  // What a file began it also ends: the next file must not run inside its transaction.
+  executor.EndOpenTransaction(true);
 }
 
 /// Empties the schema tables, launches liftaide for the step and returns its status.
@@ -104,7 +106,7 @@ int RunUpgrade(StatementExecutor& executor, LiftaideLauncher& launcher, DbType d
 int RunUpgrade(SQLHDBC connection, DbType dbType, std::int32_t sourceVersion,
                const std::string& dsn, const std::string& userName, const std::string& password,
                const std::string& buildTag, const std::string& ormObjectCount) {
-  ConnectionExecutor executor(connection);
+  ConnectionExecutor executor(connection, dbType);
   ProcessLiftaideLauncher launcher;
   return RunUpgrade(executor, launcher, dbType, sourceVersion, dsn, userName, password, buildTag,
                     ormObjectCount);
@@ -117,6 +119,7 @@ void ResetSchemaHash(StatementExecutor& executor) {
 }
 
 void ResetSchemaHash(SQLHDBC connection) {
-  ConnectionExecutor executor(connection);
+  // The three statements are the program's own: none of them begins a transaction.
+  ConnectionExecutor executor(connection, DbType::none);
   ResetSchemaHash(executor);
 }

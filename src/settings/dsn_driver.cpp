@@ -11,6 +11,14 @@ namespace {
 /// What the driver name reads as when the data source is not listed.
 constexpr const char* kUnreadDriver = "bad bad";
 
+/// The DSN as a failure text can carry it: such a text ends at its first NUL byte, so each one is
+/// written as "\\0".
+std::string ShowNulBytes(const std::string& dsn) {
+  std::string shown;
+  for (const char c : dsn) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+  return shown;
+}
+
 }  // namespace
 
 std::string GetDsnDriver(const std::string& dsn) {
@@ -19,12 +27,15 @@ std::string GetDsnDriver(const std::string& dsn) {
   if (!key) {
     throw std::runtime_error("Error occured while reading settings from registry key " + keyPath);
   }
-  std::string driver;
-  QueryRegistryString(*key, dsn, driver, kUnreadDriver);
+  std::string driver = kUnreadDriver;
+  // A name holding a NUL byte would be looked up as the text before it, which names another data
+  // source or, when it begins with one, the first of the list: such a name is not listed.
+  if (dsn.find('\0') == std::string::npos) QueryRegistryString(*key, dsn, driver, kUnreadDriver);
   if (driver == kUnreadDriver) {
-    throw std::runtime_error("Error occured while reading settings for data source " + dsn +
+    const std::string shown = ShowNulBytes(dsn);
+    throw std::runtime_error("Error occured while reading settings for data source " + shown +
                              " from registry. The data was expected in key:" + keyPath +
-                             ", registry value name:" + dsn);
+                             ", registry value name:" + shown);
   }
   return driver;
 }

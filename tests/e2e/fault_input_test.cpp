@@ -233,24 +233,42 @@ constexpr const char* kNulRefusal =
     "reason: Statement refused: it holds a NUL byte at offset 17, and the database would receive "
     "only the text before it.";
 
-TEST_F(ScriptContentTest, ANulByteInABlockStatementIsRefusedAndTheRunGoesOnWithTheNextFile) {
+/// A statement that the database would receive as another text, and the reason it is refused.
+struct Refusal {
+  std::string statement;
+  std::string reason;
+};
+
+class RefusedStatementTest : public ScriptContentTest,
+                             public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(RefusedStatementTest, IsNotSentAndTheRunGoesOnWithTheNextFile) {
   UsePostgres().Execute("CREATE TABLE nul_t (id int); INSERT INTO nul_t VALUES (1), (2), (3);");
-  // Cut at the NUL byte, the second statement would empty the table.
-  const std::size_t before = AppendToScript("upgrade_PostgreSQL.sql",
-                                            "DELETE FROM nul_t WHERE id = 1\n/\n" + kNulStatement +
-                                                "\n/\nINSERT INTO nul_t VALUES (9)\n/\n");
+  const std::size_t before = AppendToScript(
+      "upgrade_PostgreSQL.sql", "DELETE FROM nul_t WHERE id = 1\n/\n" + GetParam().statement +
+                                    "\n/\nINSERT INTO nul_t VALUES (9)\n/\n");
   const ProgramRun run = RunUpgrade();
   EXPECT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_LINES(run.ErrLines(),
                {"Error while executing " + std::string(kPrintedFolder) +
-                "upgrade_PostgreSQL.sql:" + std::to_string(before + 4) + ", " + kNulRefusal});
+                "upgrade_PostgreSQL.sql:" + std::to_string(before + 4) + ", " + GetParam().reason});
   const Lines after = LinesAfter(run.OutLines(), "DELETE FROM nul_t WHERE id = 1");
   ASSERT_GE(after.size(), 4u);
   EXPECT_LINES(Lines(after.begin(), after.begin() + 4),
-               {"{TS} - Done.", "{TS} - Executing: ", kNulStatement, "type : 'cmds'"});
+               {"{TS} - Done.", "{TS} - Executing: ", GetParam().statement, "type : 'cmds'"});
   EXPECT_EQ(UsePostgres().Query("SELECT id FROM nul_t ORDER BY id"), (Lines{"2", "3"}));
   EXPECT_EQ(TraceRows(), CompleteTrace());
 }
+
+// Cut at the NUL byte, the first statement would empty the table; the single-byte code page
+// bytes of the second would be stored as control characters.
+INSTANTIATE_TEST_SUITE_P(
+    Statements, RefusedStatementTest,
+    ::testing::Values(
+        Refusal{kNulStatement, kNulRefusal},
+        Refusal{"DELETE FROM nul_t WHERE id = 2 AND 'it\x92s \x80' <> ''",
+                "reason: Statement refused: it holds a byte that is not UTF-8 at offset 38, and "
+                "the database would receive another text."}));
 
 TEST_F(ScriptContentTest, ANulByteInACommandScriptStatementIsRefusedAndEndsTheRun) {
   UsePostgres().Execute("CREATE TABLE nul_t (id int); INSERT INTO nul_t VALUES (1), (2), (3);");
@@ -269,6 +287,38 @@ TEST_F(ScriptContentTest, ANulByteInACommandScriptStatementIsRefusedAndEndsTheRu
   EXPECT_EQ(UsePostgres().Query("SELECT id FROM nul_t ORDER BY id"), (Lines{"2", "3"}));
   EXPECT_EQ(TraceRows(), Lines{"650/upgrade_PostgreSQL.sql"});
   EXPECT_EQ(LiftaideRecord(), Lines{});
+}
+
+// A transaction that a block file leaves open must not swallow the files after it: it is rolled
+// back, with a report, when the file failed (and the run then ends with 1, since work it showed
+// as done is undone), and committed when the file ran through.
+TEST_F(ScriptContentTest, ATransactionLeftOpenByABlockFileEndsWithTheFile) {
+  UsePostgres().Execute("CREATE TABLE tx_t (id int)");
+  const std::size_t before = AppendToScript(
+      "upgrade_PostgreSQL.sql",
+      "START TRANSACTION\n/\nINSERT INTO tx_t VALUES (1)\n/\nSELECT 1/0\n/\nCOMMIT\n/\n");
+  const std::string file = std::string(kPrintedFolder) + "upgrade_PostgreSQL.sql";
+  ProgramRun run = RunUpgrade();
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_LINES(run.ErrLines(),
+               {"Error while executing " + file + ":" + std::to_string(before + 6) +
+                    ", reason: Statement failure(rc=-1).",
+                "SELECT 1/0", "^^^^^^^^^^", "", "1 [22012](1) ERROR: division by zero;",
+                "Error while executing the query",
+                "ERROR: The transaction left open by " + file +
+                    " was rolled back: the statements that ran in it are undone."});
+  EXPECT_EQ(run.OutLines().back(), "Exiting. Status=1");
+  EXPECT_EQ(UsePostgres().Query("SELECT id FROM tx_t"), Lines{});
+  EXPECT_EQ(TraceRows(), CompleteTrace());
+
+  ReplaceScript("upgrade_PostgreSQL.sql", "BEGIN\n/\nINSERT INTO tx_t VALUES (2)\n/\n");
+  UsePostgres().Execute("DELETE FROM upgrade_trace");
+  run = RunUpgrade();
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(UsePostgres().Query("SELECT id FROM tx_t"), Lines{"2"});
+  const Lines trace = CompleteTrace();
+  EXPECT_EQ(TraceRows(), Lines(trace.begin() + 1, trace.end()));
 }
 
 TEST_F(ScriptContentTest, ASingleLineStatementOf100MebibytesRunsWhole) {

@@ -156,6 +156,27 @@ TEST_F(BlockScriptTest, FailureEndsTheScriptButNotTheCall) {
   EXPECT_EQ(err, Lines{"Error while executing .\\blocks\\upgrade.sql:2, reason: recorded failure"});
 }
 
+// A transaction that a file leaves open is committed when the file ran through, and rolled back,
+// with a report, when it failed; nothing is sent or written when none is open.
+TEST_F(BlockScriptTest, ATransactionLeftOpenIsEndedWithTheFile) {
+  for (const std::size_t failAt : {0u, 2u}) {
+    RecordingExecutor executor(failAt);
+    executor.OpenTransaction();
+    Run("SELECT 1;\n/\nSELECT 2;\n/\n", executor, DbType::postgresql);
+    const Lines expected = failAt == 0 ? Lines{"SELECT 1;", "SELECT 2;", "<COMMIT>"}
+                                       : Lines{"SELECT 1;", "<ROLLBACK>"};
+    EXPECT_EQ(executor.executed(), expected);
+    if (failAt == 0) {
+      EXPECT_EQ(err, Lines{});
+      continue;
+    }
+    EXPECT_EQ(err,
+              (Lines{"Error while executing .\\blocks\\upgrade.sql:4, reason: recorded failure",
+                     "ERROR: The transaction left open by .\\blocks\\upgrade.sql was rolled "
+                     "back: the statements that ran in it are undone."}));
+  }
+}
+
 TEST_F(BlockScriptTest, FailureOfTheLastBlockOrTheUpdateNamesTheLastLine) {
   RecordingExecutor lastBlock(1);
   Run("SELECT 1;\n\n\n", lastBlock, DbType::postgresql);

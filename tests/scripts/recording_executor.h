@@ -23,12 +23,23 @@ class RecordingExecutor final : public StatementExecutor {
     executed_.emplace_back(text);
   }
 
+  /// Records the end of an open transaction as "<COMMIT>" or "<ROLLBACK>" among the executed
+  /// statements when told that one is open.
+  bool EndOpenTransaction(bool commit) override {
+    if (!transactionOpen_) return false;
+    transactionOpen_ = false;
+    executed_.emplace_back(commit ? "<COMMIT>" : "<ROLLBACK>");
+    return true;
+  }
+  void OpenTransaction() { transactionOpen_ = true; }
+
   /// The statements that went through, in order.
   const std::vector<std::string>& executed() const { return executed_; }
   /// Every statement that was sent, the failing one included.
   const std::vector<std::string>& attempted() const { return attempted_; }
 
  private:
+  bool transactionOpen_ = false;
   std::size_t failAt_ = 0;
   std::string failureText_;
   std::vector<std::string> attempted_;

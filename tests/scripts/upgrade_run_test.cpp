@@ -27,6 +27,8 @@ class UpgradeRecorder final : public StatementExecutor, public LiftaideLauncher 
     if (text == failingStatement) throw std::runtime_error("statement rejected");
   }
 
+  bool EndOpenTransaction(bool) override { return false; }
+
   int Launch(const std::vector<std::string>& arguments) override {
     std::string event = "LAUNCH";
     for (const std::string& argument : arguments) event += " " + argument;
