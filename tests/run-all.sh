@@ -32,6 +32,8 @@ build_tree build-asan -DCMAKE_BUILD_TYPE=Debug -DSCHEMALIFT_SANITIZE=ON
 run_suites() {
   echo "== Tests (normal build)"
   ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
+  echo "== Fidelity of real extension SQL, program against psql (normal build)"
+  bash "$root/tests/fidelity/run-fidelity.sh" "$root/build/src/schemalift" || return 1
   echo "== Memcheck (normal build)"
   bash "$root/tests/run-valgrind.sh" "$root/build"
   echo "== Tests (sanitizer build)"

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev unixodbc-dev unixodbc
           odbc-postgresql postgresql postgresql-client valgrind clang libclang-rt-14-dev
-          dpkg-dev man-db)
+          dpkg-dev man-db python3)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
