@@ -30,6 +30,7 @@ echo "== Building (address and undefined-behaviour sanitizers)"
 build_tree build-asan -DCMAKE_BUILD_TYPE=Debug -DSCHEMALIFT_SANITIZE=ON
 
 run_suites() {
+  set -euo pipefail  # a function run by "bash -c" does not inherit the options
   echo "== Tests (normal build)"
   ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
   echo "== Fidelity of real extension SQL, program against psql (normal build)"

@@ -1,26 +1,24 @@
 #include "db/db_type.h"
 
+const DbTypeFacts& GetDbTypeFacts(DbType dbType) {
+  for (const DbTypeFacts& facts : kDbTypeFacts) {
+    if (facts.dbType == dbType) return facts;
+  }
+  return kDbTypeFacts.back();
+}
+
 DbType ParseDbType(std::string_view name) {
-  if (name == "oracle") return DbType::oracle;
-  if (name == "postgresql") return DbType::postgresql;
-  if (name == "mssql") return DbType::mssql;
+  for (const DbTypeFacts& facts : kDbTypeFacts) {
+    if (!facts.blockTerminator.empty() && facts.name == name) return facts.dbType;
+  }
   return DbType::none;
 }
 
 std::string_view DbTypeDisplayName(DbType type) {
-  switch (type) {
-    case DbType::none:
-      return "NONE";
-    case DbType::mssql:
-      return "mssql";
-    case DbType::oracle:
-      return "oracle";
-    case DbType::db2:
-      return "db2";
-    case DbType::postgresql:
-      return "PostgreSQL";
-  }
-  return "invalid";
+  const DbTypeFacts& facts = GetDbTypeFacts(type);
+  return facts.dbType == type ? facts.displayName : "invalid";
 }
 
-std::ostream& operator<<(std::ostream& out, DbType type) { return out << DbTypeDisplayName(type); }
+std::ostream& operator<<(std::ostream& out, DbType type) {
+  return out << DbTypeDisplayName(type);
+}

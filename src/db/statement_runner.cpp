@@ -22,10 +22,3 @@ void RunStatement(Statement& statement, std::string_view text) {
   ExecuteStatement(statement, text);
   std::cout << CurrentTimestamp() << " - Done." << std::endl;
 }
-
-void ExecuteOnce(SQLHDBC connection, std::string_view text) {
-  Statement statement;
-  AllocateStatement(statement, connection);
-  RunStatement(statement, text);
-  FreeStatement(statement);
-}

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sql.h>
-
 #include <string>
 #include <string_view>
 
@@ -13,6 +11,3 @@ std::string CurrentTimestamp();
 /// The statement runner: prints the timestamp with " - Executing: ", the text, executes it, then
 /// prints the timestamp with " - Done.". A failed execution propagates and prints no " - Done.".
 void RunStatement(Statement& statement, std::string_view text);
-
-/// Runs one statement on a fresh statement handle that is freed on every path.
-void ExecuteOnce(SQLHDBC connection, std::string_view text);

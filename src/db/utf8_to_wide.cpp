@@ -7,13 +7,14 @@ namespace {
 
 constexpr char16_t kReplacement = u'?';
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
 
 void AppendFourByteForm(std::u16string& out, unsigned char b0, unsigned char b1, unsigned char b2,
                         unsigned char b3) {
   const unsigned plane = ((b0 & 7u) * 4u) | ((b1 >> 4) & 3u);
-  const unsigned high =
-      0xD800u | ((plane - 1u) * 64u) | ((b1 & 0x0Fu) * 4u) | ((b2 >> 4) & 3u);
+  const unsigned high = 0xD800u | ((plane - 1u) * 64u) | ((b1 & 0x0Fu) * 4u) | ((b2 >> 4) & 3u);
   const unsigned low = 0xDC00u | ((b2 & 0x0Fu) * 64u) | (b3 & 0x3Fu);
   out.push_back(static_cast<char16_t>(high & 0xFFFFu));
   out.push_back(static_cast<char16_t>(low & 0xFFFFu));

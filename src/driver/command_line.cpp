@@ -6,11 +6,11 @@
 #include <iostream>
 #include <string>
 
-#include "driver/base64.h"
 #include "driver/option_scanner.h"
-#include "driver/source_version.h"
 #include "driver/usage.h"
 #include "platform/secret_wipe.h"
+#include "scripts/base64.h"
+#include "scripts/source_version.h"
 
 namespace {
 
@@ -94,14 +94,6 @@ std::optional<int> ApplyOption(int letter, const char* argument, RunSettings& se
 }
 
 }  // namespace
-
-std::int32_t ParseDecimalInt32(const char* text) {
-  errno = 0;
-  const long long value = std::strtoll(text, nullptr, 10);
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return static_cast<std::int32_t>(value);
-}
 
 std::optional<int> ReadCommandLine(int argc, char* const argv[], RunSettings& settings) {
   std::cout << "Parsing command line arguments..." << std::endl;

@@ -8,6 +8,3 @@
 /// "Command line arguments parsed." after. On an option error it writes the error and the usage
 /// text and returns the exit status (1); otherwise it returns no value.
 std::optional<int> ReadCommandLine(int argc, char* const argv[], RunSettings& settings);
-
-/// Converts like the C library's atoi, saturating to the 32-bit range.
-std::int32_t ParseDecimalInt32(const char* text);

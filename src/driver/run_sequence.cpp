@@ -10,17 +10,19 @@
 
 #include "db/connection.h"
 #include "db/interruption.h"
-#include "db/statement_executor.h"
+#include "db/odbc_database.h"
 #include "driver/command_line.h"
 #include "driver/run_settings.h"
 #include "driver/usage.h"
 #include "driver/version_probes.h"
 #include "platform/console.h"
+#include "scripts/liftaide_launch.h"
 #include "scripts/upgrade_run.h"
 #include "server/recovery_mode_guard.h"
 #include "settings/db_type_detection.h"
 #include "settings/dsn_setting.h"
 #include "validation/host_checks.h"
+#include "validation/host_profile_checks.h"
 #include "validation/inventory_checks.h"
 #include "validation/validation_run.h"
 
@@ -63,24 +65,24 @@ bool ConfirmServiceStop() {
 
 /// The validation sequence; 1 when the warnings file could not be written, 0 otherwise: what the
 /// checks find is reported by their own output and by the warnings file.
-int RunValidation(SQLHDBC connection, const RunSettings& settings,
+int RunValidation(Database& database, const RunSettings& settings,
                   RecoveryModeGuard& recoveryGuard) {
   const std::string minimumHostVersion = kMinimumHostVersion;
   std::cout << "Validating source version, inventory, db schema and permissions..." << std::endl;
   const int validateResult =
-      RunDBValidate(connection, settings.dbType, settings.sourceVersion, settings.externalDatabase,
+      RunDBValidate(database, settings.dbType, settings.sourceVersion, settings.externalDatabase,
                     settings.skipServerChecks, settings.warningsFile, recoveryGuard);
   // The checks report their own failures and go on; a stop asked for by the operator ends the
   // sequence between them.
   const DbType dbType = settings.dbType;
   const std::function<void()> checks[] = {
-      [&] { CheckClusterHostCount(connection, dbType); },
-      [&] { CheckStoragePodDatastoreCount(connection, dbType); },
-      [&] { CheckDistributedSwitches(connection); },
-      [&] { CheckHostProfileVersions(connection, minimumHostVersion); },
-      [&] { CheckDuplicatePortGroupNames(connection, dbType); },
-      [&] { ValidateHostVersions(connection, minimumHostVersion, dbType); },
-      [&] { CheckLegacyFaultToleranceVms(connection, dbType, settings.sourceVersion); },
+      [&] { CheckClusterHostCount(database, dbType); },
+      [&] { CheckStoragePodDatastoreCount(database, dbType); },
+      [&] { CheckDistributedSwitches(database); },
+      [&] { CheckHostProfileVersions(database, minimumHostVersion); },
+      [&] { CheckDuplicatePortGroupNames(database, dbType); },
+      [&] { ValidateHostVersions(database, minimumHostVersion, dbType); },
+      [&] { CheckLegacyFaultToleranceVms(database, dbType, settings.sourceVersion); },
   };
   for (const std::function<void()>& check : checks) {
     ThrowIfInterrupted();
@@ -91,29 +93,31 @@ int RunValidation(SQLHDBC connection, const RunSettings& settings,
 }
 
 /// Upgrade and build-to-build mode; returns the upgrade run's result.
-int RunUpgradeMode(SQLHDBC connection, RunSettings& settings) {
+int RunUpgradeMode(Database& database, RunSettings& settings) {
   std::string ormObjectCount = "0";
   if (!settings.buildTag.empty()) {
-    ReadPatchVersion(connection, settings.buildTag);
+    ReadPatchVersion(database, settings.buildTag);
     std::cout << "Patch version: '" << settings.buildTag << "'" << std::endl;
-    ReadOrmObjectCount(connection, ormObjectCount);
+    ReadOrmObjectCount(database, ormObjectCount);
     std::cout << "Count of ORM objects: '" << ormObjectCount << "'" << std::endl;
   }
+  ProcessLiftaideLauncher launcher;
   const int status =
-      RunUpgrade(connection, settings.dbType, settings.sourceVersion, settings.dsn,
-                 settings.userName, settings.password, settings.buildTag, ormObjectCount);
-  ResetSchemaHash(connection);
+      RunUpgrade(database, launcher,
+                 {settings.dbType, settings.sourceVersion, settings.dsn, settings.userName,
+                  settings.password, settings.buildTag, ormObjectCount});
+  ResetSchemaHash(database);
   return status;
 }
 
 /// Everything that runs on the open connection. Failures are collected in the order they
 /// happened; the recovery model is restored before any of them is reported.
-int RunOnConnection(RunSettings& settings, DatabaseConnection& database) {
+int RunOnConnection(RunSettings& settings, DatabaseConnection& connection) {
+  OdbcDatabase database(connection.connection(), settings.dbType);
   int status = 0;
   std::vector<std::string> failures;
   try {
-    RecoveryModeGuard recoveryGuard(database.connection(), settings.dbType,
-                                    settings.warningsFile.empty());
+    RecoveryModeGuard recoveryGuard(database, settings.dbType, settings.warningsFile.empty());
     if (!settings.versionGiven) {
       std::cerr << "ERROR: Version option is mandatory!" << std::endl;
       PrintUsage();
@@ -123,9 +127,9 @@ int RunOnConnection(RunSettings& settings, DatabaseConnection& database) {
     }
     try {
       if (settings.IsValidationMode()) {
-        status = RunValidation(database.connection(), settings, recoveryGuard);
+        status = RunValidation(database, settings, recoveryGuard);
       } else {
-        status = RunUpgradeMode(database.connection(), settings);
+        status = RunUpgradeMode(database, settings);
       }
     } catch (const std::exception& failure) {
       failures.emplace_back(failure.what());
@@ -135,7 +139,7 @@ int RunOnConnection(RunSettings& settings, DatabaseConnection& database) {
   } catch (const std::exception& failure) {
     failures.emplace_back(failure.what());
   }
-  database.Release();
+  connection.Release();
   if (IsRunInterrupted() &&
       std::find(failures.begin(), failures.end(), GetInterruptionText()) == failures.end()) {
     failures.push_back(GetInterruptionText());
@@ -145,7 +149,7 @@ int RunOnConnection(RunSettings& settings, DatabaseConnection& database) {
     status = 1;
   }
   // Each rollback was reported where it happened; the run did not keep all it reported as done.
-  if (WasScriptWorkRolledBack()) status = 1;
+  if (database.workRolledBack()) status = 1;
   std::cout << "Exiting. Status=" << status << std::endl;
   return status;
 }

@@ -20,7 +20,6 @@ struct RunSettings {
   bool skipServerChecks = false;
 
   bool IsValidationMode() const { return !warningsFile.empty(); }
-  bool IsBuildToBuildMode() const { return warningsFile.empty() && !buildTag.empty(); }
 
   /// Overwrites the secrets before the settings go away.
   ~RunSettings();

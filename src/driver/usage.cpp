@@ -1,5 +1,7 @@
 #include "driver/usage.h"
 
+#include "settings/dsn_setting.h"
+
 #include <iostream>
 
 void PrintUsage() {

@@ -2,9 +2,8 @@
 
 #include <exception>
 #include <iostream>
-#include <vector>
-
-#include "db/statement.h"
+#include <memory>
+#include <string_view>
 
 namespace {
 
@@ -16,37 +15,29 @@ constexpr const char* kOrmObjectCountQuery =
     "SELECT cast(count(*) as text) FROM information_schema.tables WHERE  table_schema = 'tw' AND "
     "lower(table_name) = 'twx_file_system_mount_info'";
 
-int ReadSingleText(SQLHDBC connection, const char* query, std::string& result) {
+int ReadSingleText(Database& database, const char* query, std::string& result) {
   result = "0";
-  int status = 0;
-  Statement statement;
-  AllocateStatement(statement, connection);
   try {
-    ExecuteStatement(statement, query);
-    FetchRow(statement);
-    std::vector<char> buffer(kProbeBufferLength, '\0');
-    GetString(statement, 1, buffer.data(), kProbeBufferLength);
-    result = buffer.data();
+    const std::unique_ptr<RowReader> rows = database.Query(query);
+    rows->FetchRow();
+    result = rows->GetString(1, kProbeBufferLength);
   } catch (const std::exception& failure) {
     const std::string_view reason = failure.what();
     if (reason.starts_with("does not exist")) {
-      std::cerr << "Error reading '" << query << "' patch version. Reason: " << reason
-                << std::endl;
-      status = 1;
-    } else {
-      result.clear();
+      std::cerr << "Error reading '" << query << "' patch version. Reason: " << reason << std::endl;
+      return 1;
     }
+    result.clear();
   }
-  FreeStatement(statement);
-  return status;
+  return 0;
 }
 
 }  // namespace
 
-int ReadPatchVersion(SQLHDBC connection, std::string& result) {
-  return ReadSingleText(connection, kPatchVersionQuery, result);
+int ReadPatchVersion(Database& database, std::string& result) {
+  return ReadSingleText(database, kPatchVersionQuery, result);
 }
 
-int ReadOrmObjectCount(SQLHDBC connection, std::string& result) {
-  return ReadSingleText(connection, kOrmObjectCountQuery, result);
+int ReadOrmObjectCount(Database& database, std::string& result) {
+  return ReadSingleText(database, kOrmObjectCountQuery, result);
 }

@@ -73,8 +73,7 @@ std::string GetSystemOdbcIniPath() {
 }
 
 bool IsReadableFile(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error) && ::access(path.c_str(), R_OK) == 0;
+  return IsRegularFile(path) && ::access(path.c_str(), R_OK) == 0;
 }
 
 /// The data source list cannot be opened when the system odbc.ini does not exist or cannot be

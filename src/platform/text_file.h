@@ -7,3 +7,6 @@
 /// an LF is dropped; other bytes are kept as they are). Empty optional when the file cannot be
 /// opened or read, a folder included. The file is closed before the function returns.
 std::optional<std::string> ReadTextFile(const std::string& path);
+
+/// Whether the path names a regular file, or a link to one.
+bool IsRegularFile(const std::string& path);

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 namespace {
 
@@ -36,4 +38,9 @@ std::optional<std::string> ReadTextFile(const std::string& path) {
   }
   if (std::ferror(file.get()) != 0) return std::nullopt;
   return ConvertLineEnds(raw);
+}
+
+bool IsRegularFile(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(std::filesystem::status(path, error));
 }

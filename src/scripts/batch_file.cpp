@@ -42,12 +42,12 @@ std::string ReadBatchFile(ScriptLineReader& reader, const std::string& path, DbT
   return text;
 }
 
-void RunBatchFile(const std::string& path, StatementExecutor& executor, DbType dbType) {
+void RunBatchFile(const std::string& path, Database& database, DbType dbType) {
   if (!ScriptFile(path).IsOpen()) ThrowCannotOpenBatchFile(path);
   PrintScriptPath(path);
   PrintExecutingSqlCommands();
   try {
-    executor.ExecuteOnce(ReadBatchFile(path, dbType));
+    database.ExecuteOnce(ReadBatchFile(path, dbType));
   } catch (const std::exception& failure) {
     PrintExecutionError(path, failure);
     throw;

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <sql.h>
-
 #include <string>
 
+#include "db/database.h"
 #include "db/db_type.h"
-#include "db/statement_executor.h"
 #include "scripts/script_line_reader.h"
 
 /// Reads a batch file into one statement: every line followed by a blank for Oracle, or by a line
@@ -21,4 +19,4 @@ std::string ReadBatchFile(ScriptLineReader& reader, const std::string& path, DbT
 /// Runs a batch file as one statement, even an empty one. Throws like ReadBatchFile for a file
 /// that cannot be opened; any later failure writes the "Error while executing <path>" line to
 /// standard error and propagates.
-void RunBatchFile(const std::string& path, StatementExecutor& executor, DbType dbType);
+void RunBatchFile(const std::string& path, Database& database, DbType dbType);

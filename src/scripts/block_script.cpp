@@ -1,4 +1,5 @@
 #include "scripts/block_script.h"
+#include "db/ascii_text.h"
 
 #include <exception>
 #include <iostream>
@@ -35,23 +36,23 @@ bool KeepsClosingCharacter(const std::string& block) {
 }
 
 /// Executes the block ended by a terminator line, if it holds anything, and empties it.
-void CompleteBlock(BlockScriptState& state, StatementExecutor& executor) {
+void CompleteBlock(BlockScriptState& state, Database& database) {
   Trim(state.block);
   if (!state.block.empty()) {
     if (state.dbType == DbType::oracle && !KeepsClosingCharacter(state.block)) {
       state.block.pop_back();
     }
-    executor.ExecuteOnce(state.block);
+    database.ExecuteOnce(state.block);
   }
   state.block.clear();
 }
 
-void AddBlockLine(const std::string& line, BlockScriptState& state, StatementExecutor& executor) {
+void AddBlockLine(const std::string& line, BlockScriptState& state, Database& database) {
   const std::string_view trimmed = TrimmedView(line);
   if (state.tagMode && IsTagLine(trimmed)) {
     state.lastTag = GetTagName(trimmed);
   } else if (trimmed == state.terminator) {
-    CompleteBlock(state, executor);
+    CompleteBlock(state, database);
   } else {
     state.block += line;
     state.block += '\n';
@@ -70,33 +71,33 @@ void SkipToStartTag(ScriptLineReader& reader, const std::string& tag) {
   });
 }
 
-void RecordPatchVersion(const std::string& lastTag, StatementExecutor& executor) {
+void RecordPatchVersion(const std::string& lastTag, Database& database) {
   const std::string update = "UPDATE TWX_PATCH_VERSION SET CURRENT_VERSION = '" + lastTag + "';";
   std::cout << "Last tag:" << lastTag << std::flush;
   std::cout << "Update command :" << update << std::flush;
-  executor.ExecuteOnce(update);
+  database.ExecuteOnce(update);
 }
 
 void RunBlocks(ScriptLineReader& reader, BlockScriptState& state, const std::string& tag,
-               StatementExecutor& executor) {
+               Database& database) {
   if (state.tagMode) SkipToStartTag(reader, tag);
   PrintExecutingSqlCommands();
   if (state.tagMode) {
     std::cout << "Starting from line: " << reader.lineCount() + 1 << std::endl;
   }
   ForEachScriptLine(reader, [&](const std::string& line) {
-    AddBlockLine(line, state, executor);
+    AddBlockLine(line, state, database);
     return true;
   });
   Trim(state.block);
-  if (!state.block.empty()) executor.ExecuteOnce(state.block);
-  if (!state.lastTag.empty()) RecordPatchVersion(state.lastTag, executor);
+  if (!state.block.empty()) database.ExecuteOnce(state.block);
+  if (!state.lastTag.empty()) RecordPatchVersion(state.lastTag, database);
 }
 
 /// A failed file must not leave its transaction open: the files after it would run inside it, and
 /// the server would undo all of them at the end.
-void RollBackTransactionLeftOpen(const std::string& scriptFile, StatementExecutor& executor) {
-  if (!executor.EndOpenTransaction(false)) return;
+void RollBackTransactionLeftOpen(const std::string& scriptFile, Database& database) {
+  if (!database.EndOpenTransaction(false)) return;
   std::cerr << "ERROR: The transaction left open by " << scriptFile
             << " was rolled back: the statements that ran in it are undone." << std::endl;
 }
@@ -104,44 +105,32 @@ void RollBackTransactionLeftOpen(const std::string& scriptFile, StatementExecuto
 }  // namespace
 
 std::string_view GetBlockTerminator(DbType dbType) {
-  switch (dbType) {
-    case DbType::mssql:
-      return "go";
-    case DbType::oracle:
-    case DbType::postgresql:
-      return "/";
-    default:
-      throw std::runtime_error("RunSqlBlockCommandScript() Invalid DB type.");
-  }
+  const std::string_view terminator = GetDbTypeFacts(dbType).blockTerminator;
+  if (terminator.empty()) throw std::runtime_error("RunSqlBlockCommandScript() Invalid DB type.");
+  return terminator;
 }
 
-void RunSqlBlockCommandScript(const std::string& scriptFile, StatementExecutor& executor,
-                              DbType dbType, const std::string& tag) {
+void RunSqlBlockCommandScript(const std::string& scriptFile, Database& database, DbType dbType,
+                              const std::string& tag) {
   ScriptFile file(scriptFile);
   if (!file.IsOpen()) {
     throw std::runtime_error("Cannot open block command script file '" + scriptFile + "'.");
   }
   ScriptLineReader reader(file.stream(), scriptFile);
-  RunSqlBlockCommandScript(reader, scriptFile, executor, dbType, tag);
-}
-
-void RunSqlBlockCommandScript(const std::string& scriptFile, SQLHDBC connection, DbType dbType,
-                              const std::string& tag) {
-  ConnectionExecutor executor(connection, dbType);
-  RunSqlBlockCommandScript(scriptFile, executor, dbType, tag);
+  RunSqlBlockCommandScript(reader, scriptFile, database, dbType, tag);
 }
 
 void RunSqlBlockCommandScript(ScriptLineReader& reader, const std::string& scriptFile,
-                              StatementExecutor& executor, DbType dbType, const std::string& tag) {
+                              Database& database, DbType dbType, const std::string& tag) {
   BlockScriptState state{dbType, GetBlockTerminator(dbType), !tag.empty(), {}, {}};
   PrintScriptPath(scriptFile);
   try {
-    RunBlocks(reader, state, tag, executor);
-    executor.EndOpenTransaction(true);
+    RunBlocks(reader, state, tag, database);
+    database.EndOpenTransaction(true);
   } catch (const std::exception& failure) {
     std::cout << std::flush;
     PrintExecutionError(scriptFile, reader.lineCount(), failure);
-    RollBackTransactionLeftOpen(scriptFile, executor);
+    RollBackTransactionLeftOpen(scriptFile, database);
     // A stop asked for by the operator ends the run, not only this script.
     if (IsRunInterrupted()) throw;
   }

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <sql.h>
-
 #include <string>
 #include <string_view>
 
+#include "db/database.h"
 #include "db/db_type.h"
-#include "db/statement_executor.h"
 #include "scripts/script_line_reader.h"
 
 /// Runs a block script: each block of lines up to a line whose trimmed form is the kind's
@@ -22,14 +20,12 @@
 /// cannot be opened and "RunSqlBlockCommandScript() Invalid DB type." for a kind without a
 /// terminator, both before anything is written. Any later failure writes the "Error while
 /// executing <file>:<line>" line to standard error and ends the call normally.
-void RunSqlBlockCommandScript(const std::string& scriptFile, StatementExecutor& executor,
-                              DbType dbType, const std::string& tag);
-void RunSqlBlockCommandScript(const std::string& scriptFile, SQLHDBC connection, DbType dbType,
+void RunSqlBlockCommandScript(const std::string& scriptFile, Database& database, DbType dbType,
                               const std::string& tag);
 
 /// The same on a script whose file is already open: everything after the open test.
 void RunSqlBlockCommandScript(ScriptLineReader& reader, const std::string& scriptFile,
-                              StatementExecutor& executor, DbType dbType, const std::string& tag);
+                              Database& database, DbType dbType, const std::string& tag);
 
 /// The terminator line of the kind; throws std::runtime_error for a kind without one.
 std::string_view GetBlockTerminator(DbType dbType);

@@ -12,7 +12,7 @@ namespace {
 
 /// Adds one line to the statement in progress; a semicolon in the line completes the statement,
 /// which is echoed and executed, and the text after that semicolon starts the next one.
-void AddCommandLine(const std::string& line, std::string& statement, StatementExecutor& executor) {
+void AddCommandLine(const std::string& line, std::string& statement, Database& database) {
   const std::size_t semicolon = line.find(';');
   if (semicolon == std::string::npos) {
     statement += line;
@@ -23,32 +23,31 @@ void AddCommandLine(const std::string& line, std::string& statement, StatementEx
   Trim(statement);
   if (!statement.empty()) {
     std::cout << statement << std::endl;
-    executor.ExecuteOnce(statement);
+    database.ExecuteOnce(statement);
   }
   statement.assign(line, semicolon + 1);
 }
 
 }  // namespace
 
-void RunCommandScript(const std::string& path, StatementExecutor& executor) {
+void RunCommandScript(const std::string& path, Database& database) {
   ScriptFile file(path);
   if (!file.IsOpen()) throw std::runtime_error("Cannot open command script file '" + path + "'.");
   ScriptLineReader reader(file.stream(), path);
-  RunCommandScript(reader, path, executor);
+  RunCommandScript(reader, path, database);
 }
 
-void RunCommandScript(ScriptLineReader& reader, const std::string& path,
-                      StatementExecutor& executor) {
+void RunCommandScript(ScriptLineReader& reader, const std::string& path, Database& database) {
   PrintScriptPath(path);
   PrintExecutingSqlCommands();
   try {
     std::string statement;
     ForEachScriptLine(reader, [&](const std::string& line) {
-      AddCommandLine(line, statement, executor);
+      AddCommandLine(line, statement, database);
       return true;
     });
     Trim(statement);
-    if (!statement.empty()) executor.ExecuteOnce(statement);
+    if (!statement.empty()) database.ExecuteOnce(statement);
   } catch (const std::exception& failure) {
     PrintExecutionError(path, reader.lineCount(), failure);
     throw;

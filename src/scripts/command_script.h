@@ -1,10 +1,8 @@
 #pragma once
 
-#include <sql.h>
-
 #include <string>
 
-#include "db/statement_executor.h"
+#include "db/database.h"
 #include "scripts/script_line_reader.h"
 
 /// Runs a command script: statements separated by semicolons, each echoed and then executed. Text
@@ -13,8 +11,7 @@
 /// Throws std::runtime_error "Cannot open command script file '<path>'." for a file that cannot be
 /// opened. Any later failure writes the "Error while executing <path>:<line>" line to standard
 /// error and propagates.
-void RunCommandScript(const std::string& path, StatementExecutor& executor);
+void RunCommandScript(const std::string& path, Database& database);
 
 /// The same on a script whose file is already open: everything after the open test.
-void RunCommandScript(ScriptLineReader& reader, const std::string& path,
-                      StatementExecutor& executor);
+void RunCommandScript(ScriptLineReader& reader, const std::string& path, Database& database);

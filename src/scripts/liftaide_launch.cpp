@@ -1,8 +1,8 @@
 #include "scripts/liftaide_launch.h"
 
-#include "driver/base64.h"
 #include "platform/process.h"
 #include "platform/secret_wipe.h"
+#include "scripts/base64.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "scripts/procedure_script.h"
+#include "db/ascii_text.h"
 
 #include <array>
 #include <exception>
@@ -25,17 +26,17 @@ struct ProcedureState {
 };
 
 /// Executes the definition in progress when there is one, and empties it.
-void CompleteDefinition(ProcedureState& state, StatementExecutor& executor) {
+void CompleteDefinition(ProcedureState& state, Database& database) {
   Trim(state.definition);
   if (state.insideDefinition && !state.definition.empty()) {
-    executor.ExecuteOnce(state.definition);
+    database.ExecuteOnce(state.definition);
     state.definition.clear();
   }
 }
 
-void AddProcedureLine(const std::string& line, ProcedureState& state, StatementExecutor& executor) {
+void AddProcedureLine(const std::string& line, ProcedureState& state, Database& database) {
   if (IsProcedureStartLine(line)) {
-    CompleteDefinition(state, executor);
+    CompleteDefinition(state, database);
     state.insideDefinition = true;
   } else if (!state.insideDefinition) {
     return;
@@ -47,33 +48,32 @@ void AddProcedureLine(const std::string& line, ProcedureState& state, StatementE
 }  // namespace
 
 bool IsProcedureStartLine(const std::string& line) {
-  const std::string lower = ToLowerCopy(line);
+  const std::string lower = LowerCaseAscii(line);
   for (const std::string_view phrase : kStartPhrases) {
     if (lower.find(phrase) != std::string::npos) return true;
   }
   return false;
 }
 
-void RunProcedureScript(const std::string& path, StatementExecutor& executor) {
+void RunProcedureScript(const std::string& path, Database& database) {
   ScriptFile file(path);
   if (!file.IsOpen()) {
     throw std::runtime_error("Cannot open procedures definition file '" + path + "'.");
   }
   ScriptLineReader reader(file.stream(), path);
-  RunProcedureScript(reader, path, executor);
+  RunProcedureScript(reader, path, database);
 }
 
-void RunProcedureScript(ScriptLineReader& reader, const std::string& path,
-                        StatementExecutor& executor) {
+void RunProcedureScript(ScriptLineReader& reader, const std::string& path, Database& database) {
   PrintScriptPath(path);
   PrintExecutingSqlCommands();
   try {
     ProcedureState state;
     ForEachScriptLine(reader, [&](const std::string& line) {
-      AddProcedureLine(line, state, executor);
+      AddProcedureLine(line, state, database);
       return true;
     });
-    CompleteDefinition(state, executor);
+    CompleteDefinition(state, database);
   } catch (const std::exception& failure) {
     PrintExecutionError(path, reader.lineCount(), failure);
     throw;

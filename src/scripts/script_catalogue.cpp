@@ -12,7 +12,6 @@ constexpr std::size_t kCommonEntryCount = 36;
 /// The five lists of one database kind: three single entries and the 36 entries that the full
 /// list and the build-to-build full list share after their first entry.
 struct KindCatalogue {
-  std::string_view folderName;
   std::string_view upgradeEntry;
   std::string_view ormEntry;
   std::string_view buildToBuildEntry;
@@ -22,7 +21,6 @@ struct KindCatalogue {
 // One entry per line, in catalogue order.
 // clang-format off
 constexpr KindCatalogue kMssqlCatalogue{
-    "mssql",
     "block:upgrade_mssql.sql",
     "block:orm_mssql.sql",
     "tag:b2b_mssql.sql",
@@ -66,7 +64,6 @@ constexpr KindCatalogue kMssqlCatalogue{
     }};
 
 constexpr KindCatalogue kOracleCatalogue{
-    "oracle",
     "block:upgrade_oracle.sql",
     "block:orm_oracle.sql",
     "tag:b2b_oracle.sql",
@@ -110,7 +107,6 @@ constexpr KindCatalogue kOracleCatalogue{
     }};
 
 constexpr KindCatalogue kPostgresqlCatalogue{
-    "postgresql",
     "block:upgrade_PostgreSQL.sql",
     "block:orm_PostgreSQL.sql",
     "tag:b2b_PostgreSQL.sql",
@@ -203,7 +199,7 @@ std::string GetScriptFolder(int baseVersion, DbType dbType) {
   if (kind == nullptr) throw std::runtime_error("GetScriptFolder() Invalid DB type.");
   std::string folder(stepFolder);
   folder += '\\';
-  folder += kind->folderName;
+  folder += GetDbTypeFacts(dbType).name;
   return folder;
 }
 

@@ -15,10 +15,3 @@ std::string Trimmed(std::string_view text);
 
 /// The trimmed part of the text, without copying it.
 std::string_view TrimmedView(std::string_view text);
-
-/// A copy with each byte passed through the C library's lower-case conversion of the default
-/// locale (A to Z become a to z, other bytes stay).
-std::string ToLowerCopy(std::string_view text);
-
-/// True when the text begins with the word, compared without regard to ASCII case.
-bool StartsWithIgnoringCase(std::string_view text, std::string_view lowerCaseWord);

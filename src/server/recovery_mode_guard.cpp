@@ -1,20 +1,17 @@
 #include "server/recovery_mode_guard.h"
 
-#include <array>
+#include "db/check_failure.h"
+
+#include <strings.h>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
-#include <strings.h>
-
-#include "db/statement.h"
-#include "db/statement_runner.h"
 
 namespace {
 
-constexpr const char* kDatabaseNameQuery = "select DB_NAME();";
-constexpr const char* kAlterPermissionQuery =
-    "SELECT HAS_PERMS_BY_NAME(DB_NAME(), 'DATABASE', 'ALTER')";
-constexpr const char* kRecoveryModelQuery = "select databasepropertyex(db_name(), 'recovery')";
+constexpr std::int32_t kDatabaseNameBufferLength = 1024;
+constexpr std::int32_t kRecoveryModelBufferLength = 128;
 
 /// A name inside square brackets: every "]" is doubled so that the name cannot end the brackets.
 std::string QuoteBracketed(const std::string& name) {
@@ -27,12 +24,14 @@ std::string QuoteBracketed(const std::string& name) {
   return quoted;
 }
 
-bool IsSimpleModel(const std::string& model) { return strcasecmp(model.c_str(), "simple") == 0; }
+bool IsSimpleModel(const std::string& model) {
+  return strcasecmp(model.c_str(), "simple") == 0;
+}
 
 }  // namespace
 
-RecoveryModeGuard::RecoveryModeGuard(SQLHDBC connection, DbType dbType, bool switchAllowed)
-    : connection_(connection), dbType_(dbType), switchAllowed_(switchAllowed) {
+RecoveryModeGuard::RecoveryModeGuard(Database& database, DbType dbType, bool switchAllowed)
+    : database_(database), dbType_(dbType), switchAllowed_(switchAllowed) {
   if (dbType_ != DbType::mssql) return;
   ReadDatabaseName();
   if (HasAlterPermission() && switchAllowed_) SwitchToSimple();
@@ -54,31 +53,21 @@ void RecoveryModeGuard::Release() {
 }
 
 void RecoveryModeGuard::ReadDatabaseName() {
-  Statement statement;
-  AllocateStatement(statement, connection_);
-  ExecuteStatement(statement, kDatabaseNameQuery);
-  std::array<char, 1024> buffer{};
-  if (FetchRow(statement)) GetString(statement, 1, buffer.data(), buffer.size());
-  FreeStatement(statement);
-  if (buffer[0] == '\0') {
+  const std::unique_ptr<RowReader> rows = database_.Query(kDatabaseNameQuery);
+  if (rows->FetchRow()) databaseName_ = rows->GetString(1, kDatabaseNameBufferLength);
+  if (databaseName_.empty()) {
     throw std::logic_error(
         "The operation cannot be performed because a database name was not specified.");
   }
-  databaseName_ = buffer.data();
 }
 
 bool RecoveryModeGuard::HasAlterPermission() {
   try {
-    Statement statement;
-    AllocateStatement(statement, connection_);
-    ExecuteStatement(statement, kAlterPermissionQuery);
-    const bool granted = FetchRow(statement) && GetInt32(statement, 1) == 1;
-    FreeStatement(statement);
-    return granted;
+    const std::unique_ptr<RowReader> rows = database_.Query(kAlterPermissionQuery);
+    return rows->FetchRow() && rows->GetInt32(1) == 1;
   } catch (const std::exception& failure) {
     std::cout << "failed." << std::endl;
-    std::cerr << "Error executing statement '" << kAlterPermissionQuery
-              << "', reason: " << failure.what() << std::endl;
+    ReportStatementFailure(kAlterPermissionQuery, failure);
     return false;
   }
 }
@@ -90,36 +79,30 @@ std::string RecoveryModeGuard::AlterRecoveryStatement(const std::string& model) 
 void RecoveryModeGuard::SwitchToSimple() {
   // The model query's statement stays open, its result unread, while the switch runs on a
   // statement of its own.
-  Statement modelStatement;
-  AllocateStatement(modelStatement, connection_);
-  ExecuteStatement(modelStatement, kRecoveryModelQuery);
-  if (FetchRow(modelStatement)) {
-    std::array<char, 128> buffer{};
-    GetString(modelStatement, 1, buffer.data(), buffer.size());
-    previousMode_ = buffer.data();
+  const std::unique_ptr<RowReader> modelRows = database_.Query(kRecoveryModelQuery);
+  if (modelRows->FetchRow()) {
+    previousMode_ = modelRows->GetString(1, kRecoveryModelBufferLength);
     std::cout << "Original recovery mode is " << previousMode_ << std::endl;
   }
   if (!previousMode_.empty() && !IsSimpleModel(previousMode_)) {
     const std::string statement = AlterRecoveryStatement("simple");
     try {
-      ExecuteOnce(connection_, statement);
+      database_.ExecuteOnce(statement);
       std::cout << "Executed query: " << statement << std::endl;
     } catch (const std::exception& failure) {
-      std::cout << "Failed to set [" << databaseName_ << "] to simple recovery."
-                << std::endl;
+      std::cout << "Failed to set [" << databaseName_ << "] to simple recovery." << std::endl;
       std::cout << failure.what() << std::endl;
       previousMode_.clear();
     }
   } else {
     previousMode_.clear();
   }
-  FreeStatement(modelStatement);
 }
 
 void RecoveryModeGuard::Restore() {
   if (previousMode_.empty()) return;
   const std::string statement = AlterRecoveryStatement(previousMode_);
-  ExecuteOnce(connection_, statement);
+  database_.ExecuteOnce(statement);
   previousMode_.clear();
   std::cout << "Executed query: " << statement << std::endl;
 }

@@ -1,10 +1,16 @@
 #pragma once
 
-#include <sql.h>
-
 #include <string>
 
+#include "db/database.h"
 #include "db/db_type.h"
+
+/// The guard's statements on SQL Server.
+inline constexpr const char* kDatabaseNameQuery = "select DB_NAME();";
+inline constexpr const char* kAlterPermissionQuery =
+    "SELECT HAS_PERMS_BY_NAME(DB_NAME(), 'DATABASE', 'ALTER')";
+inline constexpr const char* kRecoveryModelQuery =
+    "select databasepropertyex(db_name(), 'recovery')";
 
 /// Puts a SQL Server database into the simple recovery model for the duration of an upgrade and
 /// puts the previous model back at release. Does nothing for other kinds of database, without the
@@ -14,7 +20,7 @@ class RecoveryModeGuard {
   /// On SQL Server reads the database name (std::logic_error when there is none), asks for the
   /// ALTER permission and, when allowed, switches to simple. Statement failures of the name and
   /// model queries propagate.
-  RecoveryModeGuard(SQLHDBC connection, DbType dbType, bool switchAllowed);
+  RecoveryModeGuard(Database& database, DbType dbType, bool switchAllowed);
 
   /// Releases the guard if Release() was not called; a failure to restore is reported on standard
   /// error, never thrown.
@@ -27,8 +33,7 @@ class RecoveryModeGuard {
   /// first call acts. A failure of the restoring statement propagates.
   void Release();
 
-  SQLHDBC connection() const { return connection_; }
-  const std::string& databaseName() const { return databaseName_; }
+  Database& database() const { return database_; }
 
  private:
   void ReadDatabaseName();
@@ -37,7 +42,7 @@ class RecoveryModeGuard {
   void Restore();
   std::string AlterRecoveryStatement(const std::string& model) const;
 
-  SQLHDBC connection_;
+  Database& database_;
   std::string databaseName_;
   DbType dbType_;
   bool switchAllowed_;

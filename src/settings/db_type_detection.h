@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "db/db_type.h"
 
@@ -15,3 +16,8 @@ std::string GetDsnDriver(const std::string& dsn);
 
 /// Prints "Driver from DSN: '<driver, lower-cased>'" and recognises the kind from the driver name.
 DetectedDbType DetectDbTypeFromDsn(const std::string& dsn);
+
+/// The kind that a lower-cased driver name stands for, tested in this order: "postgre" anywhere
+/// (postgresql); starting with "mssql", "sql server" or "sql native client" (mssql); "oracle"
+/// anywhere (oracle); "db2" anywhere (db2); otherwise none, with an empty name.
+DetectedDbType DetectDbTypeFromDriverName(std::string_view lowerCaseDriverName);

@@ -1,67 +1,59 @@
 #include "validation/finding_query.h"
 
-#include <algorithm>
 #include <exception>
 #include <iostream>
+#include <memory>
+#include <string>
 #include <vector>
 
-#include "db/statement.h"
-#include "db/statement_runner.h"
+#include "db/check_failure.h"
 
 namespace {
 
 /// The text buffers of one row, each cleared before its column is read.
 class RowBuffers {
  public:
-  explicit RowBuffers(std::span<const std::int32_t> sizes) {
-    buffers_.reserve(sizes.size());
-    for (const std::int32_t size : sizes) buffers_.emplace_back(static_cast<std::size_t>(size));
-  }
+  explicit RowBuffers(std::span<const std::int32_t> sizes) : sizes_(sizes), values_(sizes.size()) {}
 
-  void ReadRow(Statement& statement) {
-    int column = 1;
-    for (std::vector<char>& buffer : buffers_) {
-      std::fill(buffer.begin(), buffer.end(), '\0');
-      GetString(statement, column++, buffer.data(), static_cast<std::int32_t>(buffer.size()));
+  void ReadRow(RowReader& rows) {
+    for (std::size_t column = 0; column < sizes_.size(); ++column) {
+      values_[column] = rows.GetString(static_cast<int>(column + 1), sizes_[column]);
     }
   }
 
   void WriteDetailLine(std::ostream& out, const DetailLayout& layout) const {
     out << layout.prefix;
     bool first = true;
-    for (const std::vector<char>& buffer : buffers_) {
+    for (const std::string& value : values_) {
       if (!first) out << layout.separator;
-      out << buffer.data();
+      out << value;
       first = false;
     }
     out << layout.suffix << std::endl;
   }
 
  private:
-  std::vector<std::vector<char>> buffers_;
+  std::span<const std::int32_t> sizes_;
+  std::vector<std::string> values_;
 };
 
 }  // namespace
 
-int ReportFindingRows(SQLHDBC connection, const FindingQuery& query) {
+int ReportFindingRows(Database& database, const FindingQuery& query) {
   int result = 0;
   try {
-    Statement statement;
-    AllocateStatement(statement, connection);
-    RunStatement(statement, query.statement);
+    const std::unique_ptr<RowReader> rows = database.RunQuery(query.statement);
     RowBuffers row(query.columnBufferSizes);
-    while (FetchRow(statement)) {
+    while (rows->FetchRow()) {
       if (result == 0) {
         std::cerr << query.header << std::endl;
         result = 1;
       }
-      row.ReadRow(statement);
+      row.ReadRow(*rows);
       row.WriteDetailLine(std::cerr, query.layout);
     }
-    FreeStatement(statement);
   } catch (const std::exception& failure) {
-    std::cerr << "Error executing '" << query.statement << "'. Reason: " << failure.what()
-              << std::endl;
+    ReportQueryFailure(query.statement, failure);
     return 1;
   }
   return result;

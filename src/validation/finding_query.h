@@ -1,6 +1,6 @@
 #pragma once
 
-#include <sql.h>
+#include "db/database.h"
 
 #include <cstdint>
 #include <span>
@@ -29,4 +29,4 @@ struct FindingQuery {
 /// to standard error. 1 when a row came or a failure was caught, 0 otherwise. Every failure of the
 /// statement, its rows or its columns (a text longer than its buffer included) is reported as
 /// "Error executing '<statement>'. Reason: <text>" on standard error; lines already written stay.
-int ReportFindingRows(SQLHDBC connection, const FindingQuery& query);
+int ReportFindingRows(Database& database, const FindingQuery& query);

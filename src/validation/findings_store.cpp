@@ -1,4 +1,5 @@
-// StoreValidationFindings of validation_run.h: the findings table into the warnings file.
+#include "validation/findings_store.h"
+
 #include <array>
 #include <exception>
 #include <iostream>
@@ -6,7 +7,6 @@
 
 #include "db/statement.h"
 #include "db/statement_runner.h"
-#include "validation/validation_run.h"
 #include "validation/warnings_file.h"
 
 namespace {
@@ -20,14 +20,10 @@ constexpr std::size_t kFindingBufferSize = 2501;
 /// Copies every finding, one line each, in the order the database returns them; a NULL finding
 /// gives an empty line. Returns 1 when reading the findings failed, after reporting it; the lines
 /// written before the failure stay.
-int CopyFindings(Statement& statement, WarningsFile& file) {
+int CopyFindings(Database& database, WarningsFile& file) {
   try {
-    ExecuteStatement(statement, kFindingsQuery);
-    while (FetchRow(statement)) {
-      std::array<char, kFindingBufferSize> finding{};
-      GetString(statement, 1, finding.data(), static_cast<std::int32_t>(finding.size()));
-      file.WriteLine(finding.data());
-    }
+    const std::unique_ptr<RowReader> rows = database.Query(kFindingsQuery);
+    while (rows->FetchRow()) file.WriteLine(rows->GetString(1, kFindingBufferSize));
   } catch (const std::exception& failure) {
     std::cerr << "Error storing '" << kFindingsQuery << "' into file. Reason: " << failure.what()
               << std::endl;
@@ -38,14 +34,11 @@ int CopyFindings(Statement& statement, WarningsFile& file) {
 
 }  // namespace
 
-int StoreValidationFindings(SQLHDBC connection, const std::string& warningsFile) {
+int StoreValidationFindings(Database& database, const std::string& warningsFile) {
   WarningsFile file(warningsFile);
-  Statement statement;
-  AllocateStatement(statement, connection);
-  const int result = CopyFindings(statement, file);
+  const int result = CopyFindings(database, file);
   file.Close();
-  FreeStatement(statement);
   // The table goes on every path, so that the next validation run starts without it.
-  ExecuteOnce(connection, kDropFindingsTable);
+  database.ExecuteOnce(kDropFindingsTable);
   return file.failed() ? kWarningsFileNotWritten : result;
 }

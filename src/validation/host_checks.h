@@ -1,15 +1,13 @@
 #pragma once
 
-#include <sql.h>
-
-#include <cstdint>
 #include <string>
-#include <vector>
 
+#include "db/database.h"
 #include "db/db_type.h"
 
-int ValidateHostVersions(SQLHDBC connection, std::string minimumVersion, DbType dbType);
-bool CheckHostVersions(SQLHDBC connection, const std::string& minimumVersion, DbType dbType);
-int CheckHostProfileVersions(SQLHDBC connection, const std::string& minimumVersion);
-bool IsVersionAtLeast(const std::string& version, const std::string& minimum);
-std::vector<std::int32_t> ParseVersionNumbers(const std::string& text);
+/// Prints the stage lines around CheckHostVersions; 0 when every host passed, 1 otherwise.
+int ValidateHostVersions(Database& database, std::string minimumVersion, DbType dbType);
+
+/// Writes a warning for every host whose product version is below the minimum and their count;
+/// true when there is none. A failed query is reported and counts as not passed.
+bool CheckHostVersions(Database& database, const std::string& minimumVersion, DbType dbType);

@@ -1,15 +1,12 @@
-// The profile versions of the host profiles against the minimum host version.
-#include <array>
-#include <cstring>
+#include "validation/host_profile_checks.h"
+
 #include <exception>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <string_view>
 
-#include "db/statement.h"
-#include "db/statement_runner.h"
-#include "validation/host_checks.h"
+#include "db/check_failure.h"
 #include "validation/profile_version.h"
 
 namespace {
@@ -17,37 +14,10 @@ namespace {
 constexpr std::string_view kHostProfilesQuery =
     "SELECT PROFILE_NAME, CONFIG_INFO FROM TWX_PROFILE WHERE TYPE_CODE = 0";
 
-constexpr std::size_t kProfileNameBufferSize = 512;
-constexpr std::size_t kConfigBufferSize = 0xF00000;
-
-/// The buffer that takes one profile's whole configuration text, reused for every row.
-///
-/// Only the part that a row's text covers is ever read back: the text ends at its terminating
-/// NUL, and the profile version treats every byte past that end as NUL. So a row costs work in
-/// proportion to its text, not to the buffer.
-class ConfigBuffer {
- public:
-  ConfigBuffer() : bytes_(std::make_unique_for_overwrite<char[]>(kConfigBufferSize)) {}
-
-  /// Reads the column; a NULL column gives the empty text.
-  std::string_view ReadText(Statement& statement, int column) {
-    bytes_[0] = '\0';
-    GetString(statement, column, bytes_.get(), static_cast<std::int32_t>(kConfigBufferSize));
-    const void* end = std::memchr(bytes_.get(), '\0', kConfigBufferSize);
-    const std::size_t length =
-        end == nullptr ? kConfigBufferSize : static_cast<const char*>(end) - bytes_.get();
-    return std::string_view(bytes_.get(), length);
-  }
-
- private:
-  std::unique_ptr<char[]> bytes_;
-};
-
-std::string ReadProfileName(Statement& statement) {
-  std::array<char, kProfileNameBufferSize> buffer{};
-  GetString(statement, 1, buffer.data(), static_cast<std::int32_t>(buffer.size()));
-  return std::string(buffer.data());
-}
+constexpr std::int32_t kProfileNameBufferSize = 512;
+/// One profile's whole configuration text; the reader keeps its buffer for every row and resets
+/// only its first byte, so a row costs work in proportion to its text.
+constexpr std::int32_t kConfigBufferSize = 0xF00000;
 
 /// Profiles below the minimum by name (a later row of the same name wins), and how many rows
 /// were below it.
@@ -56,12 +26,11 @@ struct OutdatedProfiles {
   int count = 0;
 };
 
-OutdatedProfiles FindOutdatedProfiles(Statement& statement, const std::string& minimumVersion) {
+OutdatedProfiles FindOutdatedProfiles(RowReader& rows, const std::string& minimumVersion) {
   OutdatedProfiles outdated;
-  ConfigBuffer config;
-  while (FetchRow(statement)) {
-    std::string name = ReadProfileName(statement);
-    std::string version = ExtractProfileVersion(config.ReadText(statement, 2));
+  while (rows.FetchRow()) {
+    std::string name = rows.GetString(1, kProfileNameBufferSize);
+    std::string version = ExtractProfileVersion(rows.GetString(2, kConfigBufferSize));
     // Profile versions compare as byte strings, not as numbers.
     if (version < minimumVersion) {
       ++outdated.count;
@@ -81,22 +50,18 @@ void WriteOutdatedProfiles(const OutdatedProfiles& outdated) {
 
 }  // namespace
 
-int CheckHostProfileVersions(SQLHDBC connection, const std::string& minimumVersion) {
+int CheckHostProfileVersions(Database& database, const std::string& minimumVersion) {
   try {
-    Statement statement;
-    AllocateStatement(statement, connection);
-    RunStatement(statement, kHostProfilesQuery);
-    const OutdatedProfiles outdated = FindOutdatedProfiles(statement, minimumVersion);
+    const std::unique_ptr<RowReader> rows = database.RunQuery(kHostProfilesQuery);
+    const OutdatedProfiles outdated = FindOutdatedProfiles(*rows, minimumVersion);
     int result = 0;
     if (outdated.count >= 1) {
       WriteOutdatedProfiles(outdated);
       result = 1;
     }
-    FreeStatement(statement);
     return result;
   } catch (const std::exception& failure) {
-    std::cerr << "Error executing '" << kHostProfilesQuery << "'. Reason: " << failure.what()
-              << std::endl;
+    ReportQueryFailure(kHostProfilesQuery, failure);
     return 1;
   }
 }

@@ -55,43 +55,43 @@ constexpr DetailLayout kColumnOnly = {"", "", ""};
 
 }  // namespace
 
-int CheckClusterHostCount(SQLHDBC connection, DbType dbType) {
+int CheckClusterHostCount(Database& database, DbType dbType) {
   return ReportFindingRows(
-      connection, {SelectQueryVariant(kClusterHostCountQuery, dbType), "ERROR: wrong-cluster-count",
-                   kEntityNameBuffer, kColumnOnly});
+      database, {SelectQueryVariant(kClusterHostCountQuery, dbType), "ERROR: wrong-cluster-count",
+                 kEntityNameBuffer, kColumnOnly});
 }
 
-int CheckStoragePodDatastoreCount(SQLHDBC connection, DbType dbType) {
-  return ReportFindingRows(connection,
+int CheckStoragePodDatastoreCount(Database& database, DbType dbType) {
+  return ReportFindingRows(database,
                            {SelectQueryVariant(kStoragePodDatastoreCountQuery, dbType),
                             "ERROR: wrong-storagepod-count", kEntityNameBuffer, kColumnOnly});
 }
 
-int CheckDistributedSwitches(SQLHDBC connection) {
+int CheckDistributedSwitches(Database& database) {
   // A foreign switch, or a failure of the vendor query, ends the check before the version query.
-  if (ReportFindingRows(connection, {std::string(kSwitchVendorQuery),
-                                     "ERROR: invalid-dvs-vendor",
-                                     kSwitchVendorBuffers,
-                                     {"{DVSwitch: ", ", Vendor: ", "}"}}) != 0) {
+  if (ReportFindingRows(database, {std::string(kSwitchVendorQuery),
+                                   "ERROR: invalid-dvs-vendor",
+                                   kSwitchVendorBuffers,
+                                   {"{DVSwitch: ", ", Vendor: ", "}"}}) != 0) {
     return 1;
   }
-  return ReportFindingRows(connection, {std::string(kSwitchVersionQuery),
-                                        "ERROR: invalid-dvs-version",
-                                        kSwitchVersionBuffers,
-                                        {"{DVSwitch: ", ", Version: ", "}"}});
+  return ReportFindingRows(database, {std::string(kSwitchVersionQuery),
+                                      "ERROR: invalid-dvs-version",
+                                      kSwitchVersionBuffers,
+                                      {"{DVSwitch: ", ", Version: ", "}"}});
 }
 
-int CheckDuplicatePortGroupNames(SQLHDBC connection, DbType dbType) {
-  return ReportFindingRows(connection,
+int CheckDuplicatePortGroupNames(Database& database, DbType dbType) {
+  return ReportFindingRows(database,
                            {SelectQueryVariant(kDuplicatePortGroupNamesQuery, dbType),
                             "ERROR: duplicate-names: ", kPortGroupNameBuffer, kColumnOnly});
 }
 
-int CheckLegacyFaultToleranceVms(SQLHDBC connection, DbType dbType, std::int32_t sourceVersion) {
+int CheckLegacyFaultToleranceVms(Database& database, DbType dbType, std::int32_t sourceVersion) {
   const std::string_view query =
       sourceVersion == kFirstSourceVersion ? kRecordReplayVmsQuery : kRecordReplayTypeVmsQuery;
-  return ReportFindingRows(connection, {SelectQueryVariant(query, dbType),
-                                        "ERROR: legacy-ft-vms: ",
-                                        kVmNameAndPathBuffers,
-                                        {"", ":", ""}});
+  return ReportFindingRows(database, {SelectQueryVariant(query, dbType),
+                                      "ERROR: legacy-ft-vms: ",
+                                      kVmNameAndPathBuffers,
+                                      {"", ":", ""}});
 }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <sql.h>
+#include "db/database.h"
 
 #include <cstdint>
 
 #include "db/db_type.h"
 
-int CheckClusterHostCount(SQLHDBC connection, DbType dbType);
-int CheckStoragePodDatastoreCount(SQLHDBC connection, DbType dbType);
-int CheckDistributedSwitches(SQLHDBC connection);
-int CheckDuplicatePortGroupNames(SQLHDBC connection, DbType dbType);
-int CheckLegacyFaultToleranceVms(SQLHDBC connection, DbType dbType, std::int32_t sourceVersion);
+int CheckClusterHostCount(Database& database, DbType dbType);
+int CheckStoragePodDatastoreCount(Database& database, DbType dbType);
+int CheckDistributedSwitches(Database& database);
+int CheckDuplicatePortGroupNames(Database& database, DbType dbType);
+int CheckLegacyFaultToleranceVms(Database& database, DbType dbType, std::int32_t sourceVersion);

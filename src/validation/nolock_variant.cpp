@@ -14,6 +14,6 @@ std::string RemoveNolockHints(std::string_view sqlServerText) {
 }
 
 std::string SelectQueryVariant(std::string_view sqlServerText, DbType dbType) {
-  if (dbType == DbType::mssql) return std::string(sqlServerText);
+  if (GetDbTypeFacts(dbType).keepsNolockHints) return std::string(sqlServerText);
   return RemoveNolockHints(sqlServerText);
 }

@@ -1,13 +1,13 @@
 #include "validation/validation_run.h"
 
-#include <array>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
 
-#include "db/statement.h"
+#include "db/check_failure.h"
 #include "scripts/batch_file.h"
 #include "scripts/block_script.h"
 #include "scripts/script_catalogue.h"
@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr std::size_t kPermissionBufferSize = 2501;
+constexpr std::int32_t kPermissionBufferSize = 2501;
 
 /// The two validation scripts of a step folder, run in this order.
 struct ValidationScripts {
@@ -57,7 +57,7 @@ void WriteValidationCompleted() {
 }
 
 /// The server version and edition; kinds without a version check pass.
-bool PassServerVersionCheck(SQLHDBC connection, DbType dbType, RecoveryModeGuard& recoveryGuard) {
+bool PassServerVersionCheck(Database& database, DbType dbType, RecoveryModeGuard& recoveryGuard) {
   bool passed = true;
   if (dbType == DbType::mssql) {
     std::cout << "Validating MSSQL version..." << std::endl;
@@ -65,7 +65,7 @@ bool PassServerVersionCheck(SQLHDBC connection, DbType dbType, RecoveryModeGuard
     WriteValidationCompleted();
   } else if (dbType == DbType::oracle) {
     std::cout << "Validating Oracle version..." << std::endl;
-    passed = ValidateOracleServer(connection);
+    passed = ValidateOracleServer(database);
     WriteValidationCompleted();
   }
   if (!passed) std::cout << "Not supported source RDBMS version" << std::endl;
@@ -74,31 +74,26 @@ bool PassServerVersionCheck(SQLHDBC connection, DbType dbType, RecoveryModeGuard
 
 /// Runs the permissions query; every row names a missing permission. False when a row came or
 /// the query failed.
-bool PassPermissionsQuery(SQLHDBC connection, const std::string& command) {
-  Statement statement;
-  AllocateStatement(statement, connection);
+bool PassPermissionsQuery(Database& database, const std::string& command) {
   bool passed = true;
   try {
-    ExecuteStatement(statement, command);
-    while (FetchRow(statement)) {
+    const std::unique_ptr<RowReader> rows = database.Query(command);
+    while (rows->FetchRow()) {
       if (passed) std::cerr << "ERROR: insufficient-permissions" << std::endl;
       passed = false;
-      std::array<char, kPermissionBufferSize> permission{};
-      GetString(statement, 1, permission.data(), static_cast<std::int32_t>(permission.size()));
-      std::cerr << permission.data() << std::endl;
+      std::cerr << rows->GetString(1, kPermissionBufferSize) << std::endl;
     }
   } catch (const std::exception& failure) {
-    std::cerr << "Error executing '" << command << "'. Reason: " << failure.what() << std::endl;
+    ReportQueryFailure(command, failure);
     passed = false;
   }
-  FreeStatement(statement);
   return passed;
 }
 
-bool PassPermissionsCheck(SQLHDBC connection, DbType dbType) {
+bool PassPermissionsCheck(Database& database, DbType dbType) {
   const std::optional<std::string> script = GetPermissionsScriptPath(dbType);
   if (!script) return true;
-  return PassPermissionsQuery(connection, ReadBatchFile(*script, dbType));
+  return PassPermissionsQuery(database, ReadBatchFile(*script, dbType));
 }
 
 /// SQL Server Agent jobs that the login cannot see.
@@ -111,12 +106,12 @@ bool PassJobsCheck(RecoveryModeGuard& recoveryGuard) {
 
 /// The stages that run with an external database, in their fixed order; false at the first
 /// stage that fails.
-bool PassServerChecks(SQLHDBC connection, DbType dbType, bool skipServerChecks,
+bool PassServerChecks(Database& database, DbType dbType, bool skipServerChecks,
                       RecoveryModeGuard& recoveryGuard) {
-  if (!skipServerChecks && !PassServerVersionCheck(connection, dbType, recoveryGuard)) {
+  if (!skipServerChecks && !PassServerVersionCheck(database, dbType, recoveryGuard)) {
     return false;
   }
-  if (!PassPermissionsCheck(connection, dbType)) return false;
+  if (!PassPermissionsCheck(database, dbType)) return false;
   if (!skipServerChecks && dbType == DbType::mssql && !PassJobsCheck(recoveryGuard)) {
     return false;
   }
@@ -124,21 +119,21 @@ bool PassServerChecks(SQLHDBC connection, DbType dbType, bool skipServerChecks,
 }
 
 /// Runs the step's two validation scripts, which leave their findings in a table.
-void RunValidationScripts(SQLHDBC connection, DbType dbType, std::int32_t sourceVersion) {
+void RunValidationScripts(Database& database, DbType dbType, std::int32_t sourceVersion) {
   const ValidationScripts scripts = GetValidationScripts(dbType);
   const std::string folder = ".\\" + GetScriptFolder(sourceVersion, dbType) + "\\";
-  RunSqlBlockCommandScript(folder + std::string(scripts.schemaScript), connection, dbType, "");
-  RunSqlBlockCommandScript(folder + std::string(scripts.validationScript), connection, dbType, "");
+  RunSqlBlockCommandScript(folder + std::string(scripts.schemaScript), database, dbType, "");
+  RunSqlBlockCommandScript(folder + std::string(scripts.validationScript), database, dbType, "");
 }
 
 }  // namespace
 
-int RunDBValidate(SQLHDBC connection, DbType dbType, std::int32_t sourceVersion,
+int RunDBValidate(Database& database, DbType dbType, std::int32_t sourceVersion,
                   bool externalDatabase, bool skipServerChecks, std::string warningsFile,
                   RecoveryModeGuard& recoveryGuard) {
-  if (externalDatabase && !PassServerChecks(connection, dbType, skipServerChecks, recoveryGuard)) {
+  if (externalDatabase && !PassServerChecks(database, dbType, skipServerChecks, recoveryGuard)) {
     return 1;
   }
-  RunValidationScripts(connection, dbType, sourceVersion);
-  return StoreValidationFindings(connection, warningsFile);
+  RunValidationScripts(database, dbType, sourceVersion);
+  return StoreValidationFindings(database, warningsFile);
 }

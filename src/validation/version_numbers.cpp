@@ -1,7 +1,6 @@
-// Version texts read as numbers: ParseVersionNumbers and IsVersionAtLeast of host_checks.h.
-#include <sstream>
+#include "validation/version_numbers.h"
 
-#include "validation/host_checks.h"
+#include <sstream>
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "driver/base64.h"
+#include "scripts/base64.h"
 
 #include <cstddef>
 #include <cstdint>

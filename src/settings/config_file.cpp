@@ -1,16 +1,32 @@
-#include "settings/config_dsn.h"
+#include "settings/config_file.h"
 
 #include <optional>
 
+#include "platform/environment.h"
 #include "platform/native_path.h"
 #include "platform/text_file.h"
 
 namespace {
 
+constexpr const char* kConfigFolderVariable = "HALVIK_CFG_DIR";
+constexpr const char* kConfigFileBelowFolder = "\\halvik-twx\\twxd.cfg";
+constexpr const char* kDefaultConfigFilePath = "/etc/halvik/tarnwell/twxd.cfg";
 constexpr std::string_view kDsnStart = "<dsn>";
 constexpr std::string_view kDsnEnd = "</dsn>";
 
 }  // namespace
+
+std::string ComputeConfigFilePath() {
+  const std::optional<std::string> folder = ReadEnvironmentVariable(kConfigFolderVariable);
+  if (folder) return *folder + kConfigFileBelowFolder;
+  return kDefaultConfigFilePath;
+}
+
+std::string GetConfigFilePath() {
+  static std::string cachedPath;
+  if (cachedPath.empty()) cachedPath = ComputeConfigFilePath();
+  return cachedPath;
+}
 
 std::string ExtractConfigDsn(std::string_view configText) {
   const std::size_t start = configText.find(kDsnStart);
