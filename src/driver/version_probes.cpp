@@ -9,14 +9,8 @@ namespace {
 
 constexpr std::int32_t kProbeBufferLength = 2501;
 
-constexpr const char* kPatchVersionQuery =
-    "SELECT COALESCE(CURRENT_VERSION,INITIAL_VERSION) FROM TWX_PATCH_VERSION";
-constexpr const char* kOrmObjectCountQuery =
-    "SELECT cast(count(*) as text) FROM information_schema.tables WHERE  table_schema = 'tw' AND "
-    "lower(table_name) = 'twx_file_system_mount_info'";
-
 int ReadSingleText(Database& database, const char* query, std::string& result) {
-  result = "0";
+  result.assign(1, '0');
   try {
     const std::unique_ptr<RowReader> rows = database.Query(query);
     rows->FetchRow();

@@ -1,8 +1,15 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "db/database.h"
 
-#include <string>
+inline constexpr const char* kPatchVersionQuery =
+    "SELECT COALESCE(CURRENT_VERSION,INITIAL_VERSION) FROM TWX_PATCH_VERSION";
+inline constexpr const char* kOrmObjectCountQuery =
+    "SELECT cast(count(*) as text) FROM information_schema.tables WHERE  table_schema = 'tw' AND "
+    "lower(table_name) = 'twx_file_system_mount_info'";
 
 /// Reads COALESCE(CURRENT_VERSION, INITIAL_VERSION) of TWX_PATCH_VERSION into `result`. Any
 /// failure gives an empty result quietly, except one whose text begins with "does not exist",

@@ -11,10 +11,6 @@
 
 namespace {
 
-constexpr std::string_view kFindingsQuery =
-    "SELECT INCONSISTENCIE FROM TWX_PREUPGRADE_VERIFICATION";
-constexpr std::string_view kDropFindingsTable = "DROP TABLE TWX_PREUPGRADE_VERIFICATION";
-
 constexpr std::size_t kFindingBufferSize = 2501;
 
 /// Copies every finding, one line each, in the order the database returns them; a NULL finding

@@ -1,8 +1,13 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "db/database.h"
+
+inline constexpr std::string_view kFindingsQuery =
+    "SELECT INCONSISTENCIE FROM TWX_PREUPGRADE_VERIFICATION";
+inline constexpr std::string_view kDropFindingsTable = "DROP TABLE TWX_PREUPGRADE_VERIFICATION";
 
 /// The result of StoreValidationFindings and RunDBValidate when the warnings file could not be
 /// opened, written or closed (already reported on standard error). The run must then end with a

@@ -12,9 +12,6 @@
 
 namespace {
 
-constexpr std::string_view kHostsQuery =
-    "SELECT PRODUCT_VERSION, IP_ADDRESS FROM TWX_HOST WITH (NOLOCK)";
-
 constexpr std::int32_t kHostColumnBufferSize = 256;
 
 }  // namespace

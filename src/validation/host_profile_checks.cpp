@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr std::string_view kHostProfilesQuery =
-    "SELECT PROFILE_NAME, CONFIG_INFO FROM TWX_PROFILE WHERE TYPE_CODE = 0";
-
 constexpr std::int32_t kProfileNameBufferSize = 512;
 /// One profile's whole configuration text; the reader keeps its buffer for every row and resets
 /// only its first byte, so a row costs work in proportion to its text.
