@@ -21,9 +21,14 @@ void OnInterrupt(int signalNumber) {
   if (statementInExecution != SQL_NULL_HSTMT) SQLCancel(statementInExecution);
 }
 
+std::string DescribeAbandonment(int signalNumber) {
+  return std::string("ERROR: The run was abandoned by a second ") + GetSignalName(signalNumber) +
+         ". Nothing was restored.";
+}
+
 }  // namespace
 
-void StopRunOnInterrupt() { WatchInterruptSignals(OnInterrupt); }
+void StopRunOnInterrupt() { WatchInterruptSignals(OnInterrupt, DescribeAbandonment); }
 
 bool IsRunInterrupted() { return interruptSignal.load() != 0; }
 

@@ -12,7 +12,10 @@ class RunInterrupted : public std::runtime_error {
 };
 
 /// From this call on, SIGINT and SIGTERM no longer end the process: the statement in progress is
-/// cancelled (where the driver allows) and the run stops at the next statement boundary.
+/// cancelled (where the driver allows) and the run stops at the next statement boundary. A second
+/// signal, for a statement that takes no notice of the cancel, ends the process at once, by that
+/// signal, with "ERROR: The run was abandoned by a second SIGINT. Nothing was restored." (or
+/// SIGTERM) on standard error: the recovery model is not restored.
 void StopRunOnInterrupt();
 
 /// Whether a stop has been asked for.

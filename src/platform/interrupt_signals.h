@@ -1,10 +1,15 @@
 #pragma once
 
+#include <string>
+
 /// Watches for the signals that ask the program to stop (SIGINT and SIGTERM). From this call on
-/// they no longer end the process; instead `onInterrupt` is called with the signal number, once, on
-/// a thread of its own. Later signals of these kinds are ignored. Child processes must be
-/// started with an empty signal mask.
-void WatchInterruptSignals(void (*onInterrupt)(int signalNumber));
+/// they no longer end the process at once; instead `onInterrupt` is called with the number of the
+/// first one, once, on a thread of its own. A second signal of either kind ends the process at
+/// once, by that signal, whatever `onInterrupt` is doing: standard output is flushed when no other
+/// thread is writing to it, then `describeAbandonment(signalNumber)` is written whole as the last
+/// line of standard error. Child processes must be started with an empty signal mask.
+void WatchInterruptSignals(void (*onInterrupt)(int signalNumber),
+                           std::string (*describeAbandonment)(int signalNumber));
 
 /// The name of a signal number, e.g. "SIGINT".
 const char* GetSignalName(int signalNumber);
