@@ -1,48 +1,109 @@
+// What the fuzz targets share: the entry point, invariant checks, input helpers, a scratch folder
+// and a database that records what the script runners send.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
-#include <string>
-#include <string_view>
+#include <fstream>
+#include <iostream>
+#include <stdexcept>
 #include <vector>
 
-/// Shared glue of the fuzz targets.
+#include "db/database.h"
+#include "scripts/script_text.h"
 
-/// Call once from LLVMFuzzerInitialize: sends std::cout and std::cerr into a sink that drops
-/// everything, and keeps a private copy of the error stream for invariant reports, so that they
-/// are seen even when the fuzzer discards the target's own output (-close_fd_mask).
-void InitializeFuzzTarget();
+/// Aborts on a broken invariant: the fuzzer keeps the input as a crash, and the line of the check
+/// is in the stack trace that it prints.
+#define FUZZ_CHECK(...) ((__VA_ARGS__) ? void() : std::abort())
 
-/// Writes the broken invariant with its place and aborts, which the fuzzer reports as a crash and
-/// keeps the input of.
-[[noreturn]] void ReportBrokenInvariant(const char* condition, const char* file, int line);
+/// Defines the fuzzer's entry point on the input as text: FUZZ_TARGET(text) { ... }. What the
+/// program writes to std::cout and std::cerr is dropped.
+#define FUZZ_TARGET(text)                                                              \
+  void FuzzOne(std::string_view text);                                                 \
+  extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) { \
+    std::cout.rdbuf(nullptr), std::cerr.rdbuf(nullptr);                                \
+    return FuzzOne({reinterpret_cast<const char*>(data), size}), 0;                    \
+  }                                                                                    \
+  void FuzzOne(std::string_view text)
 
-#define FUZZ_CHECK(condition)                                                \
-  do {                                                                       \
-    if (!(condition)) ReportBrokenInvariant(#condition, __FILE__, __LINE__); \
-  } while (false)
-
-/// The input as a text.
-inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
-  return {reinterpret_cast<const char*>(data), size};
+/// Takes the first byte off the text, for the target's own choices; 0 for an empty text.
+inline unsigned TakeFirstByte(std::string_view& text) {
+  const unsigned byte = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
+  return text.remove_prefix(std::min<std::size_t>(text.size(), 1)), byte;
 }
 
-/// Splits at every zero byte; n zero bytes give n + 1 pieces.
-std::vector<std::string> SplitAtZeroBytes(std::string_view text);
+/// Splits at every separator: n separators give n + 1 pieces.
+inline std::vector<std::string> Split(std::string_view text, char separator) {
+  std::vector<std::string> pieces(1);
+  for (const char c : text) c == separator ? pieces.emplace_back() : pieces.back() += c;
+  return pieces;
+}
 
-/// Splits at every line feed; n line feeds give n + 1 pieces.
-std::vector<std::string_view> SplitAtLineFeedsView(std::string_view text);
+/// Every `from` replaced by `to`, left to right.
+inline std::string Replaced(std::string_view text, std::string_view from, std::string_view to) {
+  std::string result;
+  for (std::size_t at; (at = text.find(from)) != text.npos; text.remove_prefix(at + from.size()))
+    result.append(text.substr(0, at)).append(to);
+  return result.append(text);
+}
 
-/// Each line feed replaced by a carriage return and a line feed.
-std::string WithCrLfLineEnds(std::string_view text);
+/// A folder of this process below the temporary folder, removed when the process ends, where the
+/// program looks for its configuration file (halvik-twx/twxd.cfg) and settings file (registry.ini).
+inline const struct ScratchFolder {
+  std::string path = std::filesystem::temp_directory_path() / "schemalift-fuzz-XXXXXX";
+  bool ready = ::mkdtemp(path.data()) && std::filesystem::create_directory(path + "/halvik-twx") &&
+               !::setenv("HALVIK_CFG_DIR", path.c_str(), 1) &&
+               !::setenv("HALVIK_REGISTRY_FILE", (path + "/registry.ini").c_str(), 1);
+  ~ScratchFolder() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
+  /// Writes the bytes to the file `name` of the folder and returns its path.
+  std::string Write(const std::string& name, std::string_view bytes) const {
+    FUZZ_CHECK(ready && std::ofstream(path + "/" + name, std::ios::binary) << bytes);
+    return path + "/" + name;
+  }
+} kScratch;
 
-/// Each carriage return that directly precedes a line feed dropped.
-std::string WithoutCrBeforeLf(std::string_view text);
+/// What a RecordingDatabase throws.
+struct RecordedFailure : std::runtime_error { using runtime_error::runtime_error; };
 
-/// A folder of its own for the files of one fuzzing process, below the temporary folder; removed
-/// when the process ends normally.
-const std::filesystem::path& FuzzScratchFolder();
+/// A database that records the texts given to ExecuteOnce and throws RecordedFailure at the
+/// statement `failAt` (counted from 1; never for 0). Queries give no rows; no transaction is open.
+struct RecordingDatabase final : Database {
+  struct NoRows final : RowReader {
+    bool FetchRow() override { return false; }
+    std::int32_t GetInt32(int) override { return 0; }
+    std::string GetString(int, std::int32_t) override { return {}; }
+  };
+  explicit RecordingDatabase(std::size_t failAt) : failAt(failAt) {}
+  std::unique_ptr<RowReader> Query(std::string_view) override { return std::make_unique<NoRows>(); }
+  std::unique_ptr<RowReader> RunQuery(std::string_view text) override { return Query(text); }
+  void ExecuteOnce(std::string_view text) override {
+    statements.emplace_back(text);
+    if (statements.size() == failAt) throw RecordedFailure("recorded failure");
+  }
+  bool EndOpenTransaction(bool) override { return false; }
+  std::size_t failAt;
+  std::vector<std::string> statements;
+};
 
-/// Writes the bytes to the file, replacing it; aborts when that fails.
-void WriteBytes(const std::filesystem::path& file, std::string_view bytes);
+/// Runs `runner(path, database)` on the script, written to a file, with a database that fails at
+/// statement `failAt`, and returns the statements sent: none after the failing one, whose failure
+/// leaves the runner exactly when it `rethrows`. Unless `once`, the script with CR LF line ends
+/// and a byte-order mark must give the same.
+template <typename Runner>
+std::vector<std::string> RunScript(std::string_view script, std::size_t failAt, bool rethrows,
+                                   const Runner& runner, bool once = false) {
+  RecordingDatabase database(failAt);
+  bool escaped = false;
+  try {
+    runner(kScratch.Write("script.sql", script), database);
+  } catch (const RecordedFailure&) {
+    escaped = true;
+  }
+  const std::size_t sent = database.statements.size();
+  FUZZ_CHECK((failAt == 0 || sent <= failAt) && escaped == (rethrows && failAt && sent == failAt));
+  const std::string_view body = script.substr(script.starts_with("\xEF\xBB\xBF") ? 3 : 0);
+  const std::string variant = "\xEF\xBB\xBF" + Replaced(Replaced(body, "\r\n", "\n"), "\n", "\r\n");
+  FUZZ_CHECK(once || RunScript(variant, failAt, rethrows, runner, true) == database.statements);
+  return database.statements;
+}

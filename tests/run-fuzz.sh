@@ -35,6 +35,12 @@ trap 'rm -rf "$work" "$scratch"' EXIT
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:symbolize=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# A broken invariant shows as an abort whose stack trace names the line of the check: the
+# sanitizers need the symbolizer of the clang in use, which is not always on PATH.
+if ! command -v llvm-symbolizer >/dev/null; then
+  symbolizer=$(ls /usr/lib/llvm-*/bin/llvm-symbolizer 2>/dev/null | sort -V | tail -n 1 || true)
+  [ -n "$symbolizer" ] && export ASAN_SYMBOLIZER_PATH=$symbolizer
+fi
 
 failed=()
 summary=()
