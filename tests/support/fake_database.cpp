@@ -1,5 +1,8 @@
 #include "support/fake_database.h"
 
+#include <gtest/gtest.h>
+
+#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -9,27 +12,19 @@ class FakeRowReader final : public RowReader {
   explicit FakeRowReader(const FakeDatabase::Answer& answer) : answer_(answer) {}
 
   bool FetchRow() override {
-    if (answer_.fetchFailsAfter && next_ == *answer_.fetchFailsAfter) {
+    if (answer_.fetchFailsAfter == next_) {
       throw std::runtime_error("Cannot fetch the result(rc=-1).");
     }
-    if (next_ >= answer_.rows.size()) return false;
-    current_ = &answer_.rows[next_++];
-    return true;
+    current_ = next_ < answer_.rows.size() ? &answer_.rows[next_++] : nullptr;
+    return current_ != nullptr;
   }
 
   std::int32_t GetInt32(int column) override {
-    const FakeDatabase::Value& value = Cell(column);
-    if (value.text) {
-      throw std::runtime_error("Cannot get the result data as Int32 at position " +
-                               std::to_string(column) + " (rc=-1).");
-    }
-    return value.number;
+    if (Cell(column).text) throw std::runtime_error("Cannot get the result data as Int32 (rc=-1).");
+    return Cell(column).number;
   }
 
   std::string GetString(int column, std::int32_t bufferLength) override {
-    if (bufferLength < 1) {
-      throw std::logic_error("Insufficient buffer to return the result of the operation");
-    }
     const FakeDatabase::Value& value = Cell(column);
     const std::string text = value.text.value_or(value.isNull ? "" : std::to_string(value.number));
     if (text.size() >= static_cast<std::size_t>(bufferLength)) {
@@ -40,12 +35,10 @@ class FakeRowReader final : public RowReader {
   }
 
  private:
+  /// A column of the current row; std::out_of_range for a column that the row does not have.
   const FakeDatabase::Value& Cell(int column) const {
-    if (current_ == nullptr || column < 1 || static_cast<std::size_t>(column) > current_->size()) {
-      throw std::runtime_error("Cannot get the result data at position " +
-                               std::to_string(column) + " (rc=-1).");
-    }
-    return (*current_)[static_cast<std::size_t>(column - 1)];
+    if (current_ == nullptr) throw std::runtime_error("Cannot get the result data (rc=-1).");
+    return current_->at(static_cast<std::size_t>(column - 1));
   }
 
   const FakeDatabase::Answer& answer_;
@@ -71,6 +64,44 @@ bool FakeDatabase::EndOpenTransaction(bool commit) {
   return true;
 }
 
-FakeDatabase::Value Text(std::string text) { return {std::move(text), 0, false}; }
-FakeDatabase::Value Number(std::int32_t number) { return {std::nullopt, number, false}; }
-FakeDatabase::Value Null() { return {std::nullopt, 0, true}; }
+FakeDatabase::Answer Rows(const std::string& table) {
+  if (table.starts_with('!')) return {{}, table.substr(1)};
+  FakeDatabase::Answer answer;
+  std::istringstream rows(table);
+  for (std::string row; std::getline(rows >> std::ws, row, ';');) {
+    if (row == "!") {
+      answer.fetchFailsAfter = answer.rows.size();
+      continue;
+    }
+    std::istringstream cells(row);
+    answer.rows.emplace_back();
+    for (std::string cell; std::getline(cells, cell, '|');) {
+      const bool digits = !cell.empty() && cell.find_first_not_of("0123456789") == cell.npos;
+      answer.rows.back().push_back(digits ? Number(std::stoi(cell)) : Text(cell));
+      if (cell == "NULL") answer.rows.back().back() = Null();
+    }
+  }
+  return answer;
+}
+
+void RunFakeCases(const std::vector<FakeCase>& cases) {
+  for (const FakeCase& row : cases) {
+    SCOPED_TRACE(row.name);
+    FakeDatabase database;
+    for (const auto& [text, answer] : row.answers) database.Reply(text, answer);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int result = 0;
+    std::string thrown;
+    try {
+      result = row.unit(database);
+    } catch (const std::exception& failure) {
+      thrown = failure.what();
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), row.out);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), row.err);
+    EXPECT_EQ(result, row.result);
+    EXPECT_EQ(thrown, row.thrown);
+    EXPECT_EQ(database.sent, row.sent);
+  }
+}

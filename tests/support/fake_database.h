@@ -16,7 +16,7 @@ class FakeDatabase final : public Database {
  public:
   /// A cell: NULL (no value), a number or a text.
   struct Value {
-    std::optional<std::string> text;
+    std::optional<std::string> text = {};
     std::int32_t number = 0;
     bool isNull = false;
   };
@@ -24,27 +24,21 @@ class FakeDatabase final : public Database {
 
   /// How one statement is answered.
   struct Answer {
-    std::vector<Row> rows;
+    std::vector<Row> rows = {};
     /// Thrown by the execution when not empty.
-    std::string failure;
+    std::string failure = {};
     /// Thrown when the reader moves past this many rows (fetch failure), when set.
-    std::optional<std::size_t> fetchFailsAfter;
+    std::optional<std::size_t> fetchFailsAfter = {};
   };
 
   /// Answers the exact text: with an answer, with rows, or with a failure of its execution.
   void Reply(const std::string& text, Answer answer) { answers_[text] = std::move(answer); }
-  void ReplyRows(const std::string& text, std::vector<Row> rows) {
-    answers_[text] = {std::move(rows), {}, {}};
-  }
-  void ReplyFailure(const std::string& text, const std::string& failure) {
-    answers_[text] = {{}, failure, {}};
-  }
+  void ReplyRows(const std::string& text, std::vector<Row> rows) { Reply(text, {std::move(rows)}); }
+  void ReplyFailure(const std::string& text, const std::string& what) { Reply(text, {{}, what}); }
 
-  std::unique_ptr<RowReader> Query(std::string_view text) override { return Execute(text, "query"); }
-  std::unique_ptr<RowReader> RunQuery(std::string_view text) override {
-    return Execute(text, "run");
-  }
-  void ExecuteOnce(std::string_view text) override { Execute(text, "once"); }
+  std::unique_ptr<RowReader> Query(std::string_view sql) override { return Execute(sql, "query"); }
+  std::unique_ptr<RowReader> RunQuery(std::string_view sql) override { return Execute(sql, "run"); }
+  void ExecuteOnce(std::string_view sql) override { Execute(sql, "once"); }
   bool EndOpenTransaction(bool commit) override;
 
   /// Whether the next EndOpenTransaction finds a transaction open.
@@ -59,6 +53,28 @@ class FakeDatabase final : public Database {
 };
 
 /// Shorthands for cells.
-FakeDatabase::Value Text(std::string text);
-FakeDatabase::Value Number(std::int32_t number);
-FakeDatabase::Value Null();
+inline const auto Text = [](std::string text) { return FakeDatabase::Value{std::move(text)}; };
+inline const auto Number = [](std::int32_t number) { return FakeDatabase::Value{{}, number}; };
+inline const auto Null = [] { return FakeDatabase::Value{{}, 0, true}; };
+
+/// An answer written as text: rows separated by ';' (blanks after it skipped), cells by '|'. A
+/// cell of digits is a number, "NULL" is NULL, any other cell a text; an empty last cell is left
+/// out. A row "!" makes the fetch fail there; "!<text>" alone makes the execution fail with the
+/// text.
+FakeDatabase::Answer Rows(const std::string& table);
+
+/// One row of a table of cases: the unit under test, the fake's answers by statement text, and
+/// what is expected: the unit's result or the text of the std::exception that it threw, all that
+/// it wrote to standard output and to standard error, and every call that reached the fake.
+struct FakeCase {
+  std::string name;
+  std::function<int(FakeDatabase&)> unit;
+  std::vector<std::pair<std::string, FakeDatabase::Answer>> answers;
+  int result = 0;
+  std::string thrown = {}, out = {}, err = {};
+  std::vector<std::string> sent = {};
+};
+
+/// Runs each row's unit on a fresh fake, with both standard streams captured, and expects each
+/// part of the row's outcome.
+void RunFakeCases(const std::vector<FakeCase>& cases);
