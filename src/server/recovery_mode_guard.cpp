@@ -1,8 +1,8 @@
 #include "server/recovery_mode_guard.h"
 
+#include "db/ascii_text.h"
 #include "db/check_failure.h"
 
-#include <strings.h>
 #include <exception>
 #include <iostream>
 #include <memory>
@@ -25,7 +25,7 @@ std::string QuoteBracketed(const std::string& name) {
 }
 
 bool IsSimpleModel(const std::string& model) {
-  return strcasecmp(model.c_str(), "simple") == 0;
+  return LowerCaseAscii(model) == "simple";
 }
 
 }  // namespace

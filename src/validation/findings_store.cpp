@@ -1,12 +1,9 @@
 #include "validation/findings_store.h"
 
-#include <array>
 #include <exception>
 #include <iostream>
-#include <string_view>
+#include <memory>
 
-#include "db/statement.h"
-#include "db/statement_runner.h"
 #include "validation/warnings_file.h"
 
 namespace {
