@@ -1,12 +1,12 @@
 #include "server/recovery_mode_guard.h"
 
-#include "db/ascii_text.h"
-#include "db/check_failure.h"
-
 #include <exception>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
+
+#include "db/ascii_text.h"
+#include "db/check_failure.h"
 
 namespace {
 
