@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a representative part of the end-to-end tests with the normal build's schemalift under
-# Valgrind's memcheck: a three-step upgrade (with liftaide launches), a validation with findings,
-# and a login that the server refuses. Any memory error, or any definite or indirect leak, fails
+# Valgrind's memcheck: the demo (a validation with findings, a three-step upgrade with liftaide
+# launches, two build-to-build upgrades) and a login that the server refuses. Any memory error, or any definite or indirect leak, fails
 # the run; the only suppressions are those of tests/valgrind/unixodbc.supp. Run it inside the
 # PostgreSQL test bed:
 #
@@ -21,17 +21,21 @@ valgrind=$(command -v valgrind) || { echo "run-valgrind: valgrind is not install
 logs=$(mktemp -d /tmp/schemalift-valgrind-XXXXXX)
 trap 'rm -rf "$logs"' EXIT
 
-# The end-to-end fixture puts these words before the program (SCHEMALIFT_WRAPPER). Valgrind writes
-# to its own log files, so that the tests still compare the program's output line by line; its
-# error exit status (99) fails a test as well.
-export SCHEMALIFT_WRAPPER="$valgrind --error-exitcode=99 --leak-check=full \
---errors-for-leak-kinds=definite,indirect --suppressions=$root/tests/valgrind/unixodbc.supp \
---num-callers=40 --log-file=$logs/memcheck.%p.log"
+# The end-to-end fixture runs SCHEMALIFT_PROGRAM in the program's place: here a script that runs it
+# under Valgrind. Valgrind writes to its own log files, so that the tests still compare the
+# program's output line by line; its error exit status (99) fails a test as well.
+cat >"$logs/schemalift" <<WRAPPER
+#!/bin/sh
+exec $valgrind --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite,indirect \\
+  --suppressions=$root/tests/valgrind/unixodbc.supp --num-callers=40 \\
+  --log-file=$logs/memcheck.%p.log $build/src/schemalift "\$@"
+WRAPPER
+chmod +x "$logs/schemalift"
+export SCHEMALIFT_PROGRAM="$logs/schemalift"
 
 tests_to_run=(
-  UpgradePostgresTest.FromFiveFiftyRunsEveryStepInCatalogueOrder
-  ValidationExitStatusTest.ACompletedValidationWithFindingsEndsWithZero
-  ConnectionTest.ReportsAWrongPasswordWithTheNumberedRecords
+  DemoTest.ValidatesUpgradesAndUpgradesBuildToBuild
+  Rows/RunEndTest.EndsWithItsStatusAndLastLines/WrongPassword
 )
 filter=$(IFS=:; echo "${tests_to_run[*]}")
 

@@ -1,56 +1,74 @@
 #pragma once
+// What every end-to-end test shares: the built schemalift, run in a folder of its own against the
+// PostgreSQL test bed (tests/testbed/with-postgres.sh).
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "support/program_run.h"
-#include "support/temp_dir.h"
+#include "scripts/base64.h"
 #include "support/testbed.h"
 
 /// The DSN under which every end-to-end test reaches its own PostgreSQL database.
 inline constexpr const char* kTestDsn = "TWDB test";
 
-/// One end-to-end test: a working folder, an ODBCSYSINI folder, an empty settings store and,
-/// when asked for, a database of its own.
+inline const auto B64 = Base64Encode;  ///< as the command line wants the DSN, user and password
+
+/// One end-to-end test: a working folder, an ODBCSYSINI folder, an empty settings store and a
+/// database of its own.
 class E2eTest : public ::testing::Test {
+  TestDatabase database_;  // first: the data sources name it
+
  protected:
-  void SetUp() override;
+  E2eTest() { std::filesystem::create_directories(workDir_); }
 
-  /// Creates the test's PostgreSQL database and registers it as kTestDsn.
-  TestDatabase& UsePostgres();
+  /// The test's database, registered as kTestDsn.
+  TestDatabase& UsePostgres() { return database_; }
 
-  /// Runs schemalift in the working folder with the given arguments (without argv[0]).
-  ProgramRun RunSchemalift(const std::vector<std::string>& arguments,
-                           std::optional<std::string> input = std::nullopt);
+  /// The schema-description tables, the demo's script set with "SELECT 1" in every file, and a
+  /// liftaide that exits with 0: a run from 650 completes doing nothing else.
+  void UsePlainScripts() {
+    UsePostgres().Execute(
+        "CREATE TABLE TWX_TABLE (x int); CREATE TABLE TWX_INDEX_COLUMN (x int); "
+        "CREATE TABLE TWX_SCHEMA_HASH (x int)");
+    std::filesystem::copy(SCHEMALIFT_SOURCE_DIR "/demo/scripts", workDir_,
+                          std::filesystem::copy_options::recursive);
+    for (const auto& file : std::filesystem::recursive_directory_iterator(workDir_)) {
+      if (file.is_regular_file()) std::ofstream(file.path()) << "SELECT 1\n";
+    }
+    std::filesystem::permissions(temp_.WriteFile("work/liftaide", "#!/bin/sh\n"),
+                                 std::filesystem::perms::owner_all);
+  }
 
-  /// The arguments that reach kTestDsn as the test bed's application role, non-interactively.
-  std::vector<std::string> ConnectArguments() const;
+  /// Runs schemalift in the working folder with the arguments (argv[0] left out). No run may show
+  /// the password, plain or in base64.
+  ProgramRun RunSchemalift(const Lines& arguments) {
+    WriteOdbcIni();
+    // SCHEMALIFT_PROGRAM names a program to run in its place, such as a memory checker's wrapper.
+    const char* program = std::getenv("SCHEMALIFT_PROGRAM");
+    const ProgramRun run = RunProgram(program != nullptr ? program : SCHEMALIFT_BINARY,
+                                      Concat({{"schemalift"}, arguments}), options_);
+    for (const std::string& secret : {Pg("PASSWORD"), B64(Pg("PASSWORD"))}) {
+      EXPECT_EQ((run.out + run.err).find(secret), std::string::npos) << run.out << run.err;
+    }
+    return run;
+  }
 
-  /// Writes the ODBC ini files (done by RunSchemalift too).
-  void WriteOdbcIni() { odbcIni_->Write(); }
+  /// Runs schemalift on kTestDsn as the test bed's application role, without a prompt.
+  ProgramRun Run(const Lines& extra) { return RunSchemalift(Concat({ConnectArguments(), extra})); }
+  Lines ConnectArguments() const {
+    return {"-t", "postgresql",        "-d", B64(kTestDsn), "-u", B64("tw"),
+            "-p", B64(Pg("PASSWORD")), "-y"};
+  }
 
-  OdbcIni& odbcIni() { return *odbcIni_; }
+  void WriteOdbcIni() { ::WriteOdbcIni(temp_.path() / "odbc", odbcIni); }
   const std::filesystem::path& workDir() const { return workDir_; }
   TempDir& temp() { return temp_; }
   RunOptions& runOptions() { return options_; }
 
+  std::string odbcIni = PostgresDsn(kTestDsn, database_.name());  ///< the data sources of odbc.ini
+
  private:
   TempDir temp_;
-  std::filesystem::path workDir_;
-  std::unique_ptr<OdbcIni> odbcIni_;
-  std::unique_ptr<TestDatabase> database_;
-  RunOptions options_;
+  std::filesystem::path workDir_ = temp_.path() / "work";
+  RunOptions options_{workDir_,
+                      {{"ODBCSYSINI", (temp_.path() / "odbc").string()},
+                       {"HALVIK_CFG_DIR", (temp_.path() / "cfg").string()},
+                       {"HALVIK_REGISTRY_FILE", (temp_.path() / "registry.ini").string()}}};
 };
-
-/// Base64 of a text, as the command line wants the DSN, user name and password.
-std::string B64(const std::string& text);
-
-/// The usage text, line by line.
-std::vector<std::string> UsageLines();
-
-/// True when the text holds the test bed's password in plain or base64 form.
-bool ContainsPassword(const std::string& text);

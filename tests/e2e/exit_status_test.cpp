@@ -1,333 +1,174 @@
-// The exit-status contract: one run for every way a run can end, with its status and its last
-// lines. Only a completed upgrade and a completed validation (whatever it found) end with 0; every
-// failure ends with 1, or with the stopping signal before the connection exists.
-//
-// One way is not reachable from the command line: RunUpgrade refuses a source version outside 550
-// to 659 with 1, but the option check has refused such a version before (see
-// AnOutOfRangeSourceVersionIsRefusedByTheOptionCheck).
-#include <arpa/inet.h>
-#include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <fstream>
-#include <string>
-#include <thread>
-#include <vector>
-
-#include "e2e/upgrade_e2e.h"
-#include "e2e/validation_e2e.h"
-#include "support/output_match.h"
-#ifdef SCRIPTED_DRIVER_LIBRARY
-#include "e2e/scripted_e2e.h"
-#endif
+// How a run ends: its exit status, the end of its standard output and the whole of its standard
+// error, one row for each way. The rows of the README's table of exit statuses are here, except a
+// completed upgrade, build-to-build upgrade or validation and a warnings file that cannot be
+// written (demo_test.cpp), a stop after connecting (interrupt_test.cpp), restoring the SQL Server
+// recovery model (unit tests), and two that no end-to-end test pins: a stop before the connection
+// exists, and a failure escaping a validation stage.
+#include "driver/usage.h"
+#include "e2e/e2e_fixture.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
-using upgrade_e2e::Concat;
+/// What a row's run starts from: the arguments alone, or after ConnectArguments(); kScripts adds
+/// UsePlainScripts().
+enum Setup { kBare, kConnected, kScripts };
 
-constexpr const char* kSchemaHashTables =
-    "CREATE TABLE TWX_TABLE (x int); CREATE TABLE TWX_INDEX_COLUMN (x int); "
-    "CREATE TABLE TWX_SCHEMA_HASH (x int);";
-constexpr const char* kPrompt = "The twxd service will be stopped. Continue? [y/N]:";
-
-/// The last `count` lines, or all of them when there are fewer.
-Lines LastLines(const Lines& lines, std::size_t count) {
-  return Lines(lines.end() - static_cast<std::ptrdiff_t>(std::min(count, lines.size())),
-               lines.end());
-}
-
-/// The row's contract: the status, the last lines of standard output and the whole of standard
-/// error.
-void ExpectEnd(const ProgramRun& run, int status, const Lines& lastOut, const Lines& err) {
-  EXPECT_EQ(run.exitStatus, status) << run.err;
-  EXPECT_LINES(LastLines(run.OutLines(), lastOut.size()), lastOut);
-  EXPECT_LINES(run.ErrLines(), err);
-}
-
-Lines UsageAfter(const Lines& before) {
-  return Concat({before, UsageLines()});
-}
-
-// --- Before the connection ---------------------------------------------------------------------
-
-class ExitStatusTest : public upgrade_e2e::UpgradeTest {
- protected:
-  /// The test's database with the fixture's base schema, the fixture scripts and liftaide.
-  void PrepareUpgrade() {
-    std::ifstream schema(upgrade_e2e::FixtureFolder() / "postgresql" / "base_schema.sql");
-    UsePostgres().Execute(std::string(std::istreambuf_iterator<char>(schema), {}));
-    InstallScripts("postgresql/scripts");
-    InstallLiftaide();
-  }
-
-  ProgramRun RunWith(const Lines& extra) {
-    Lines arguments = ConnectArguments();
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    return RunSchemalift(arguments);
-  }
-
-  std::string LaunchLine(int baseVersion) {
-    return upgrade_e2e::MaskedLaunchLine(baseVersion, kTestDsn, Testbed::Get().appUser);
-  }
+struct Row {
+  std::string name;
+  Setup setup;
+  Lines arguments;
+  int status;
+  Lines lastOut, err;  // the last lines of standard output, all of standard error
+  std::vector<std::pair<std::string, std::string>> files = {};  // written; an empty text removes
+  std::string query = "";  // on the database after the run, and the rows that it must find
+  Lines rows = {};
 };
 
-TEST_F(ExitStatusTest, AnOptionErrorEndsWithOne) {
-  const ProgramRun run = RunSchemalift({"-t", "MSSQL", "-y", "-b", "600"});
-  ExpectEnd(run, 1, UsageAfter({"Parsing command line arguments..."}),
-            {"ERROR: Invalid DB type: 'MSSQL'"});
+/// The usage text after the line that comes before it.
+Lines Usage(const std::string& before) {
+  ::testing::internal::CaptureStdout();
+  PrintUsage();
+  return Concat({{before}, SplitLines(::testing::internal::GetCapturedStdout())});
 }
 
-TEST_F(ExitStatusTest, AnOutOfRangeSourceVersionIsRefusedByTheOptionCheck) {
-  const ProgramRun run = RunSchemalift({"-t", "postgresql", "-y", "-b", "660"});
-  ExpectEnd(run, 1, UsageAfter({"Parsing command line arguments..."}),
-            {"ERROR: Incorrect Database Version: 660"});
+/// An option error: the usage text follows the parsing line, status 1.
+Row OptionError(const std::string& name, const Lines& arguments, const Lines& err) {
+  return {name, kBare, arguments, 1, Usage("Parsing command line arguments..."), err};
 }
 
-TEST_F(ExitStatusTest, AFailingSettingsDiscoveryEndsAtTheOuterLevelWithOne) {
-  const ProgramRun run = RunSchemalift({"-t", "postgresql", "-y", "-b", "600"});
-  ExpectEnd(run, 1, {"Parsing command line arguments...", "Command line arguments parsed."},
-            {"ERROR: An application exception occured: Error occured while reading settings "
-             "from registry key SOFTWARE\\Halvik, Inc.\\Halvik Tarnwell\\DB"});
+/// A statement's report: the statement, a marker line, an empty line and the diagnostic records.
+Lines Report(const std::string& statement, const Lines& records) {
+  return Concat({{statement, "^^^^^^^^^^", ""}, records});
 }
 
-TEST_F(ExitStatusTest, AnUnrecognisedDriverEndsWithOne) {
-  odbcIni().AddDsn("TWDB other", "Other Driver", {});
-  const ProgramRun run = RunSchemalift({"-d", B64("TWDB other"), "-y", "-b", "600"});
-  ExpectEnd(run, 1,
-            UsageAfter({"Parsing command line arguments...", "Command line arguments parsed.",
-                        "Driver from DSN: 'other driver'"}),
-            {"ERROR: Invalid DB type in configuration: ''"});
+// clang-format off
+const std::string k600 = "Upgrade-v2015-to-v2016/postgresql/", kBlock = "upgrade_PostgreSQL.sql",
+    k650 = "Upgrade-v2016-to-v2017/postgresql/", kViews = "TWDB_views_PostgreSQL.sql",
+    kIn600 = ".\\Upgrade-v2015-to-v2016\\postgresql\\", kSettings = "twxd base version : '650'",
+    kIn650 = ".\\Upgrade-v2016-to-v2017\\postgresql\\",
+    kFail = ", reason: Statement failure(rc=-1).", kCannot = "Cannot connect to database. DSN='",
+    kHolds = ", reason: Statement refused: it holds ",
+    kTable = "CREATE TABLE t AS SELECT 1 AS id\n/\nBEGIN\n/\nDELETE FROM t\n/\n",
+    kTerminate = "SELECT pg_terminate_backend(pg_backend_pid())";
+const Lines kFrom650 = {"-b", "650"}, kEnd0 = {"Exiting. Status=0"},
+    kReset1 = {"DELETE FROM TWX_SCHEMA_HASH", "{TS} - Done.", "Exiting. Status=1"},
+    kByZero = {"1 [22012](1) ERROR: division by zero;", "Error while executing the query"},
+    kLost = {"1 [57P01](35) FATAL: terminating connection due to administrator command;",
+             "The connection has been lost"};
+
+const Row kRows[] = {
+  // Option errors: the usage text follows.
+  OptionError("BadBase64", {"-p", "a b"}, {"ERROR: Password is not a valid base64 string: 'a b'"}),
+  OptionError("UnknownKind", {"-t", "MSSQL"}, {"ERROR: Invalid DB type: 'MSSQL'"}),
+  OptionError("EmptyWarningsFile", {"-v", ""}, {"ERROR: Invalid warnings output file parameter."}),
+  OptionError("UnknownOption", {"-x"}, {"schemalift: unrecognized option 'x'",
+                                       "ERROR: Invalid parameter."}),
+  OptionError("MissingArgument", {"-y", "-b"}, {"schemalift: option 'b' requires an argument",
+                                               "ERROR: Invalid parameter."}),
+  OptionError("VersionOutOfRange", {"-b", "660"}, {"ERROR: Incorrect Database Version: 660"}),
+  {"VersionMissing", kConnected, {}, 1, Usage("Connected to database. DSN='TWDB test' user='tw'"),
+   {"ERROR: Version option is mandatory!"}},
+  // Before the connection, and the connection.
+  {"SettingsDiscoveryFails", kBare, {"-t", "postgresql", "-y", "-b", "600"}, 1,
+   {"Command line arguments parsed."}, {"ERROR: An application exception occured: Error occured "
+    "while reading settings from registry key SOFTWARE\\Halvik, Inc.\\Halvik Tarnwell\\DB"}},
+  {"DriverGivesNoKind", kBare, {"-d", B64("TWDB other"), "-y", "-b", "600"}, 1,
+   Usage("Driver from DSN: 'other driver'"), {"ERROR: Invalid DB type in configuration: ''"}},
+  {"ConfirmationRefused", kBare, {"-t", "postgresql", "-d", B64(kTestDsn), "-b", "655"}, 1,
+   {"The twxd service will be stopped. Continue? [y/N]:Aborting..."}, {}},
+  {"WrongPassword", kConnected, {"-p", B64("wrong"), "-b", "650"}, 1, {kSettings},
+   {kCannot + "TWDB test' user='tw'", "1 [08001](101) [unixODBC]connection to server at "
+    "\"127.0.0.1\", port " + Pg("PORT") + " failed: FATAL:  password authentication failed for "
+    "user \"tw\"", ""}},
+  {"UnknownDsn", kBare, {"-t", "postgresql", "-d", B64("Unknown"), "-y", "-b", "650"}, 1,
+   {kSettings}, {kCannot + "Unknown' user='tw'", "1 [IM002](0) [unixODBC][Driver Manager]"
+    "Data source name not found and no default driver specified"}},
+  {"ServerDown", kConnected, {"-d", B64("TWDB down"), "-b", "650"}, 1, {kSettings},
+   {kCannot + "TWDB down' user='tw'", "1 [08001](101) [unixODBC]connection to server at "
+    "\"127.0.0.2\", port " + Pg("PORT") + " failed: Connection refused",
+    "\tIs the server running on that host and accepting TCP/IP connections?", ""}},
+  // Scripts and liftaide.
+  {"ScriptFileMissing", kScripts, kFrom650, 1, {"scriptFile : '" + kIn650 + kViews + "'",
+   "Exiting. Status=1"}, {"ERROR: Cannot open command script file '" + kIn650 + kViews + "'."},
+   {{k650 + kViews, ""}}},
+  {"LiftaideFails", kScripts, kFrom650, 1, kReset1, {"ERROR: liftaide failed: 3"},
+   {{"liftaide", "#!/bin/sh\nexit 3\n"}}},
+  {"LiftaideKilled", kScripts, kFrom650, 1, kReset1, {"ERROR: liftaide failed: 137"},
+   {{"liftaide", "#!/bin/sh\nkill -9 $$\n"}}},
+  {"LiftaideMissing", kScripts, kFrom650, 1, kReset1, {"ERROR: liftaide failed: -1"},
+   {{"liftaide", ""}}},
+  // A statement of a command file that fails ends the run (here the server ends the connection).
+  // One of a block file that fails, or that the database would receive as another text (cut at a
+  // NUL byte, or bytes that are not UTF-8), is reported and the run goes on with the next file. A
+  // transaction that a block file leaves open ends with it: rolled back, with a report, when the
+  // file failed (the run then ends with 1: work it showed as done is undone), committed otherwise.
+  {"CommandStatementFails", kScripts, kFrom650, 1, {kTerminate, "Exiting. Status=1"},
+   Concat({{"Error while executing " + kIn650 + kViews + ":1" + kFail}, Report(kTerminate,
+    kLost), {"ERROR: Statement failure(rc=-1)."}, Report(kTerminate, kLost)}),
+   {{k650 + kViews, kTerminate + ";\n"}}},
+  {"BlockStatementsFailOrAreRefused", kScripts, {"-b", "600"}, 0, kEnd0,
+   Concat({{"Error while executing " + kIn600 + kBlock + ":2" + kFail},
+    Report("SELECT 1/0", kByZero), {"Error while executing " + kIn600 + "orm_PostgreSQL.sql:2" +
+    kHolds + "a NUL byte at offset 8, and the database would receive only the text before it.",
+    "Error while executing " + kIn650 + kBlock + ":2" + kHolds + "a byte that is not UTF-8 at "
+    "offset 8, and the database would receive another text."}}),
+   {{k600 + kBlock, "SELECT 1/0\n/\n"}, {k650 + kBlock, "SELECT '\x92'\n/\n"},
+    {k600 + "orm_PostgreSQL.sql", std::string("SELECT 1\0/0\n/\n", 13)}}},
+  {"TransactionRolledBack", kScripts, kFrom650, 1, kReset1,
+   Concat({{"Error while executing " + kIn650 + kBlock + ":8" + kFail}, Report("SELECT 1/0",
+    kByZero), {"ERROR: The transaction left open by " + kIn650 + kBlock + " was rolled back: the "
+    "statements that ran in it are undone."}}),
+   {{k650 + kBlock, kTable + "SELECT 1/0\n/\n"}}, "TABLE t", {"1"}},
+  {"TransactionCommitted", kScripts, kFrom650, 0, kEnd0, {}, {{k650 + kBlock, kTable}},
+   "TABLE t", {}},
+};
+// clang-format on
+
+class RunEndTest : public E2eTest, public ::testing::WithParamInterface<Row> {};
+
+TEST_P(RunEndTest, EndsWithItsStatusAndLastLines) {
+  const Row& row = GetParam();
+  if (row.setup == kScripts) UsePlainScripts();
+  // A data source whose driver names no kind, and one where nothing listens (the test bed's
+  // server listens on 127.0.0.1 only).
+  odbcIni += "[TWDB other]\nDriver=Other Driver\n" + PostgresDsn("TWDB down", "x", "127.0.0.2");
+  for (const auto& [file, text] : row.files) {
+    if (text.empty()) std::filesystem::remove(workDir() / file);
+    if (!text.empty()) std::ofstream(workDir() / file) << text;
+  }
+  const ProgramRun run = RunSchemalift(
+      row.setup == kBare ? row.arguments : Concat({ConnectArguments(), row.arguments}));
+  EXPECT_EQ(run.exitStatus, row.status);
+  EXPECT_LINES(LastLines(run.OutLines(), row.lastOut.size()), row.lastOut);
+  EXPECT_LINES(run.ErrLines(), row.err);
+  EXPECT_EQ(row.query.empty() ? row.rows : UsePostgres().Query(row.query), row.rows);
 }
 
-TEST_F(ExitStatusTest, ARefusedConfirmationEndsWithOne) {
-  const ProgramRun run =
-      RunSchemalift({"-t", "postgresql", "-d", B64(kTestDsn), "-b", "655"}, "n\n");
-  ExpectEnd(run, 1, {"twxd base version : '655'", std::string(kPrompt) + "Aborting..."}, {});
+INSTANTIATE_TEST_SUITE_P(Rows, RunEndTest, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return info.param.name; });
+
+// Long diagnostic messages are printed whole, one record each: a notice, and the failures of a
+// statement of a block file and of a command file (reported there and where the run ends). The
+// driver keeps at most 4095 bytes of an error message, cut before a character that it would
+// split, and hands out no record for a notice longer than 32767 bytes.
+TEST_F(RunEndTest, LongDiagnosticsArePrintedWhole) {
+  UsePlainScripts();
+  for (const std::string letter : {"a", "\xC3\xA9"}) {
+    for (const std::size_t bytes : {1000u, 5000u, 40000u}) {
+      std::string text;
+      while (text.size() < bytes) text += letter;
+      std::ofstream(workDir() / k650 / kBlock) << "DO $$BEGIN RAISE NOTICE '" << text
+                                               << "'; END$$\n/\nSELECT '" << text << "'::int\n/\n";
+      std::ofstream(workDir() / k650 / kViews) << "SELECT '" << text << "'::int;\n";
+      const ProgramRun run = Run(kFrom650);
+      const std::string error =
+          "1 [22P02](1) ERROR: invalid input syntax for type integer: \"" + text + "\";";
+      std::size_t end = std::min<std::size_t>(error.size(), 13 + 4095);
+      while ((static_cast<unsigned char>(error[end]) & 0xC0) == 0x80) --end;
+      EXPECT_EQ(Count(run.OutLines(), "1 [00000](-1) NOTICE: " + text), bytes < 32760);
+      EXPECT_EQ(Count(run.ErrLines(), error.substr(0, end)), 3);
+    }
+  }
 }
-
-TEST_F(ExitStatusTest, AFailedConnectionEndsWithOne) {
-  const ProgramRun run =
-      RunSchemalift({"-t", "postgresql", "-d", B64("No Such Source"), "-y", "-b", "600"});
-  ExpectEnd(run, 1, {"twxd base version : '600'"},
-            {"Cannot connect to database. DSN='No Such Source' user='tw'",
-             "1 [IM002](0) [unixODBC][Driver Manager]Data source name not found and no default "
-             "driver specified"});
-}
-
-TEST_F(ExitStatusTest, AStopBeforeTheConnectionExistsEndsTheProcessByTheSignal) {
-  // A server that takes the connection but never answers keeps the connection attempt waiting.
-  const int listener = socket(AF_INET, SOCK_STREAM, 0);
-  ASSERT_GE(listener, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(listen(listener, 4), 0);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-  odbcIni().AddDriver("PostgreSQL Unicode", Testbed::Get().postgresDriver);
-  odbcIni().AddDsn("TWDB mute", "PostgreSQL Unicode",
-                   {{"Servername", "127.0.0.1"},
-                    {"Port", std::to_string(ntohs(address.sin_port))},
-                    {"Database", "twdb"}});
-  WriteOdbcIni();
-  RunningProgram program(
-      SCHEMALIFT_BINARY,
-      {"schemalift", "-t", "postgresql", "-d", B64("TWDB mute"), "-y", "-b", "600"}, runOptions());
-  ASSERT_TRUE(program.WaitForOutput("twxd base version : '600'", std::chrono::seconds(60)));
-  EXPECT_FALSE(program.WaitForOutput("Exiting. Status=", std::chrono::seconds(1)));
-  program.Signal(SIGTERM);
-  const ProgramRun run = program.Wait();
-  close(listener);
-  ExpectEnd(run, 128 + SIGTERM, {"twxd base version : '600'"}, {});
-}
-
-// --- On the connection -------------------------------------------------------------------------
-
-TEST_F(ExitStatusTest, AMissingVersionOptionEndsWithOne) {
-  UsePostgres();
-  const ProgramRun run = RunWith({});
-  ExpectEnd(
-      run, 1,
-      UsageAfter({"Connected to database. DSN='TWDB test' user='" + Testbed::Get().appUser + "'"}),
-      {"ERROR: Version option is mandatory!"});
-}
-
-TEST_F(ExitStatusTest, ACompletedUpgradeEndsWithZero) {
-  PrepareUpgrade();
-  const ProgramRun run = RunWith({"-b", "600"});
-  ExpectEnd(run, 0, Concat({upgrade_e2e::ResetLines(), {"Exiting. Status=0"}}), {});
-}
-
-TEST_F(ExitStatusTest, ACompletedBuildToBuildUpgradeEndsWithZero) {
-  UsePostgres().Execute(kSchemaHashTables);
-  const ProgramRun run = RunWith({"-b", "655", "-s", "B1"});
-  ExpectEnd(run, 0,
-            Concat({{"Patch version: ''", "Count of ORM objects: '0'"},
-                    upgrade_e2e::ResetLines(),
-                    {"Exiting. Status=0"}}),
-            {});
-}
-
-TEST_F(ExitStatusTest, AFailingBlockStatementIsReportedAndTheRunStillEndsWithZero) {
-  PrepareUpgrade();
-  InstallScripts("postgresql/failing_block");
-  const ProgramRun run = RunWith({"-b", "650"});
-  // Step 650 of the overlay is the plain one: the failing statement is in step 600's script.
-  ExpectEnd(run, 0, Concat({upgrade_e2e::ResetLines(), {"Exiting. Status=0"}}), {});
-  const ProgramRun fromSixHundred = RunWith({"-b", "600"});
-  EXPECT_EQ(fromSixHundred.exitStatus, 0) << fromSixHundred.err;
-  const Lines err = fromSixHundred.ErrLines();
-  ASSERT_FALSE(err.empty());
-  EXPECT_EQ(
-      err[0],
-      "Error while executing .\\Upgrade-v2015-to-v2016\\postgresql\\upgrade_PostgreSQL.sql:9, "
-      "reason: Statement failure(rc=-1).");
-  EXPECT_LINES(LastLines(fromSixHundred.OutLines(), 1), {"Exiting. Status=0"});
-}
-
-TEST_F(ExitStatusTest, AFailingStatementOfTheRunEndsAtTheInnerLevelWithOne) {
-  UsePostgres();  // no TWX_TABLE: the schema-hash reset fails
-  const ProgramRun run = RunWith({"-b", "655"});
-  ExpectEnd(run, 1, {"{TS} - Executing: ", "DELETE FROM TWX_TABLE", "Exiting. Status=1"},
-            {"ERROR: Statement failure(rc=-1).", "DELETE FROM TWX_TABLE", "^^^^^^^^^^", "",
-             "1 [42P01](1) ERROR: relation \"twx_table\" does not exist;",
-             "Error while executing the query"});
-}
-
-TEST_F(ExitStatusTest, AMissingScriptFileEndsWithOne) {
-  PrepareUpgrade();
-  std::filesystem::remove(workDir() /
-                          "Upgrade-v2016-to-v2017/postgresql/TWDB_views_PostgreSQL.sql");
-  const ProgramRun run = RunWith({"-b", "650"});
-  ExpectEnd(run, 1,
-            {"scriptFile : '.\\Upgrade-v2016-to-v2017\\postgresql\\TWDB_views_PostgreSQL.sql'",
-             "Exiting. Status=1"},
-            {"ERROR: Cannot open command script file "
-             "'.\\Upgrade-v2016-to-v2017\\postgresql\\TWDB_views_PostgreSQL.sql'."});
-}
-
-TEST_F(ExitStatusTest, ALiftaideThatFailsEndsWithOne) {
-  PrepareUpgrade();
-  runOptions().environment["LIFTAIDE_EXIT"] = "3";
-  const ProgramRun run = RunWith({"-b", "650"});
-  ExpectEnd(run, 1, Concat({{LaunchLine(650)}, upgrade_e2e::ResetLines(), {"Exiting. Status=1"}}),
-            {"ERROR: liftaide failed: 3"});
-}
-
-TEST_F(ExitStatusTest, ALiftaideEndedByASignalEndsWithOne) {
-  PrepareUpgrade();
-  runOptions().environment["LIFTAIDE_SIGNAL"] = "15";
-  const ProgramRun run = RunWith({"-b", "650"});
-  ExpectEnd(run, 1, Concat({{LaunchLine(650)}, upgrade_e2e::ResetLines(), {"Exiting. Status=1"}}),
-            {"ERROR: liftaide failed: 143"});
-}
-
-TEST_F(ExitStatusTest, ALiftaideThatCannotBeStartedEndsWithOne) {
-  PrepareUpgrade();
-  std::filesystem::remove(workDir() / "liftaide");
-  const ProgramRun run = RunWith({"-b", "650"});
-  ExpectEnd(run, 1, Concat({{LaunchLine(650)}, upgrade_e2e::ResetLines(), {"Exiting. Status=1"}}),
-            {"ERROR: liftaide failed: -1"});
-}
-
-TEST_F(ExitStatusTest, AStopDuringTheRunEndsAtTheNextStatementBoundaryWithOne) {
-  UsePostgres();
-  temp().WriteFile("work/Upgrade-v2016-to-v2017/postgresql/upgrade_PostgreSQL.sql",
-                   "SELECT pg_sleep(60)\n/\n");
-  WriteOdbcIni();
-  Lines argv = {"schemalift"};
-  const Lines arguments = ConnectArguments();
-  argv.insert(argv.end(), arguments.begin(), arguments.end());
-  argv.insert(argv.end(), {"-b", "650"});
-  RunningProgram program(SCHEMALIFT_BINARY, argv, runOptions());
-  ASSERT_TRUE(program.WaitForOutput("SELECT pg_sleep(60)", std::chrono::seconds(60)));
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  program.Signal(SIGINT);
-  const ProgramRun run = program.Wait();
-  const Lines cancelled = {"SELECT pg_sleep(60)", "^^^^^^^^^^", "",
-                           "1 [57014](1) ERROR: canceling statement due to user request;",
-                           "Error while executing the query"};
-  ExpectEnd(run, 1, {"SELECT pg_sleep(60)", "Exiting. Status=1"},
-            Concat({{"Error while executing "
-                     ".\\Upgrade-v2016-to-v2017\\postgresql\\upgrade_PostgreSQL.sql:2, "
-                     "reason: Statement failure(rc=-1)."},
-                    cancelled,
-                    {"ERROR: Statement failure(rc=-1)."},
-                    cancelled,
-                    {"ERROR: The run was interrupted by SIGINT."}}));
-}
-
-// --- Validation --------------------------------------------------------------------------------
-
-using ValidationExitStatusTest = validation_e2e::ValidationTest;
-
-TEST_F(ValidationExitStatusTest, ACompletedValidationWithFindingsEndsWithZero) {
-  UseInventoryDatabase();
-  InstallScripts("seeded");
-  SeedFindings({"Table TWX_A misses index IX_1"});
-  UsePostgres().Execute("INSERT INTO TWX_HOST VALUES ('5.5.0', '10.0.0.5')");
-  const ProgramRun run = RunValidation();
-  // Findings in the warnings file and on the console, "ERROR: " headers included, and still 0.
-  EXPECT_EQ(ReadWholeFile(WarningsPath()), "Table TWX_A misses index IX_1\n");
-  ExpectEnd(run, 0, {"Exiting. Status=0"},
-            {"WARNING: pylon-version -> 5.5.0 host IP: 10.0.0.5",
-             "ERROR: wrong-host-version-count -> 1"});
-}
-
-TEST_F(ValidationExitStatusTest, AValidationThatLosesTheWarningsFileEndsWithOne) {
-  UseInventoryDatabase();
-  InstallScripts("seeded");
-  SeedFindings({"found"});
-  const ProgramRun run = RunValidation("/dev/full");
-  ExpectEnd(run, 1, {"Exiting. Status=1"},
-            {"ERROR: Cannot write the warnings output file '/dev/full'. Reason: No space left on "
-             "device"});
-}
-
-TEST_F(ValidationExitStatusTest, AFailureThatEscapesAValidationStageEndsWithOne) {
-  UseInventoryDatabase();
-  InstallScripts("seeded");
-  const ProgramRun run = RunValidation("warnings.txt", "560");
-  ExpectEnd(
-      run, 1,
-      {"Validating source version, inventory, db schema and permissions...", "Exiting. Status=1"},
-      {"ERROR: GetScriptFolder() Invalid base version."});
-}
-
-// --- SQL Server through the scripted driver ----------------------------------------------------
-
-#ifdef SCRIPTED_DRIVER_LIBRARY
-
-using scripted_e2e::kAlterPermissionQuery;
-using scripted_e2e::kDatabaseNameQuery;
-using scripted_e2e::kRecoveryModelQuery;
-using scripted_e2e::Rule;
-
-class ScriptedExitStatusTest : public scripted_e2e::ScriptedE2eTest {};
-
-TEST_F(ScriptedExitStatusTest, AFailingRestoreOfTheRecoveryModelEndsWithOne) {
-  const std::string toFull = "alter database [TWDB] set recovery FULL";
-  AddScriptedDsn(
-      scripted_odbc::kSqlServerDriver,
-      Rule("exact", kDatabaseNameQuery, scripted_e2e::TextRows("name", {"TWDB"})) +
-          Rule("exact", kAlterPermissionQuery, scripted_e2e::IntRows({1})) +
-          Rule("exact", kRecoveryModelQuery, scripted_e2e::TextRows("mode", {"FULL"})) +
-          Rule("exact", "alter database [TWDB] set recovery simple", "  ok\n") +
-          Rule("exact", toFull,
-               scripted_e2e::Failure("42000", 5069, "ALTER DATABASE statement failed.")) +
-          scripted_e2e::ResetRules());
-  const ProgramRun run = RunScripted("mssql", {"-b", "655"});
-  ExpectEnd(run, 1, {"{TS} - Executing: ", toFull, "Exiting. Status=1"},
-            scripted_e2e::Report("ERROR: Statement failure(rc=-1).", toFull,
-                                 "1 [42000](5069) ALTER DATABASE statement failed."));
-}
-
-#endif  // SCRIPTED_DRIVER_LIBRARY
 
 }  // namespace

@@ -1,23 +1,57 @@
 #pragma once
+// Whole-line comparison of a program's output, and the line helpers that the tests share.
 
+#include <algorithm>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
-/// Compares output lines with expected ones. In an expected line "{TS}" stands for a timestamp
-/// "YYYY-MM-DD HH:MM:SS"; every other character must match exactly.
-bool LineMatches(const std::string& actual, const std::string& expected);
+using Lines = std::vector<std::string>;
 
-/// Empty when the lines match one to one; otherwise a description of the first difference.
-std::string DescribeMismatch(const std::vector<std::string>& actual,
-                             const std::vector<std::string>& expected);
+/// Splits text at line feeds; a last line without one still counts.
+inline Lines SplitLines(const std::string& text) {
+  Lines lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
 
-/// The lines between the first line equal to `first` and the next line equal to `last`, both
-/// included; empty when either is missing.
-std::vector<std::string> LinesBetween(const std::vector<std::string>& lines,
-                                      const std::string& first, const std::string& last);
+inline Lines Concat(const std::vector<Lines>& parts) {
+  Lines all;
+  for (const Lines& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
 
-#define EXPECT_LINES(actual, ...)                                                   \
-  do {                                                                              \
-    const std::string mismatch = DescribeMismatch((actual), __VA_ARGS__);           \
-    EXPECT_TRUE(mismatch.empty()) << mismatch;                                      \
-  } while (false)
+/// The lines in sorted order.
+inline Lines Sorted(Lines lines) {
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+/// The number of lines equal to `line`.
+inline long Count(const Lines& lines, const std::string& line) {
+  return std::count(lines.begin(), lines.end(), line);
+}
+
+/// The last `count` lines, or all of them when there are fewer.
+inline Lines LastLines(const Lines& lines, std::size_t count) {
+  return Lines(lines.end() - static_cast<long>(std::min(count, lines.size())), lines.end());
+}
+
+/// The lines that match the regular expression, in order.
+inline Lines LinesMatching(Lines lines, const std::string& pattern) {
+  std::erase_if(lines,
+                [&](const std::string& line) { return !regex_match(line, std::regex(pattern)); });
+  return lines;
+}
+
+/// The lines with every timestamp "YYYY-MM-DD HH:MM:SS" replaced by "{TS}".
+inline Lines MaskTimestamps(Lines lines) {
+  static const std::regex timestamp(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)");
+  for (std::string& line : lines) line = std::regex_replace(line, timestamp, "{TS}");
+  return lines;
+}
+
+/// Compares output lines one to one with expected ones, in which "{TS}" stands for a timestamp.
+#define EXPECT_LINES(actual, ...) EXPECT_EQ(MaskTimestamps(actual), Lines(__VA_ARGS__))

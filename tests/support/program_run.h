@@ -1,66 +1,104 @@
 #pragma once
+// Child programs of a test: started with an environment and a working folder of their own, their
+// standard output and error captured in files.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <map>
-#include <memory>
 #include <optional>
-#include <string>
-#include <vector>
+#include <thread>
+
+#include "support/output_match.h"
+#include "support/temp_dir.h"
 
 /// What a finished child program left behind.
 struct ProgramRun {
-  int exitStatus = -1;  ///< the exit code, or 128 + signal number
+  int exitStatus = -1;  ///< the exit code, or 128 + the number of the signal that ended it
   std::string out;
   std::string err;
 
-  std::vector<std::string> OutLines() const;
-  std::vector<std::string> ErrLines() const;
+  Lines OutLines() const { return SplitLines(out); }
+  Lines ErrLines() const { return SplitLines(err); }
 };
 
+/// The child's working folder (the test's when empty), variables to set in its environment (a
+/// value) or to remove from it (no value), and what it reads from standard input.
 struct RunOptions {
-  /// Text fed to standard input; with no value standard input is empty (end of input at once).
-  std::optional<std::string> input;
   std::filesystem::path workDir;
-  /// Variables to set (a value) or remove (no value) in the child's environment.
   std::map<std::string, std::optional<std::string>> environment;
-  std::chrono::seconds timeout{120};
+  std::filesystem::path input = "/dev/null";
 };
 
-class TempDir;
-
-/// A child program that runs while the test goes on.
+/// A child program that runs while the test goes on; killed if it still runs at the end.
 class RunningProgram {
  public:
-  RunningProgram(const std::filesystem::path& program, const std::vector<std::string>& argv,
-                 const RunOptions& options);
-  ~RunningProgram();
-  RunningProgram(const RunningProgram&) = delete;
-  RunningProgram& operator=(const RunningProgram&) = delete;
+  RunningProgram(const std::filesystem::path& program, const Lines& argv,
+                 const RunOptions& options) {
+    std::vector<char*> arguments;
+    for (const std::string& argument : argv)
+      arguments.push_back(const_cast<char*>(argument.c_str()));
+    arguments.push_back(nullptr);
+    const std::string streams[] = {options.input, Captured("stdout"), Captured("stderr")};
+    if ((pid_ = fork()) != 0) return;
+    for (const auto& [name, value] : options.environment) {
+      value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+    }
+    for (int fd = 0; fd < 3; ++fd) dup2(open(streams[fd].c_str(), O_RDWR | O_CREAT, 0600), fd);
+    if (options.workDir.empty() || chdir(options.workDir.c_str()) == 0) {
+      execv(program.c_str(), arguments.data());
+    }
+    _exit(127);
+  }
+  ~RunningProgram() {
+    if (!waited_) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
+  }
 
-  /// Waits until standard output holds `text`; false when the program ended or the time ran out
-  /// first.
-  bool WaitForOutput(const std::string& text, std::chrono::seconds timeout);
+  /// Waits until standard output holds `text`; false when the time ran out first.
+  bool WaitForOutput(const std::string& text, std::chrono::seconds timeout) {
+    for (const auto deadline = std::chrono::steady_clock::now() + timeout;
+         std::chrono::steady_clock::now() < deadline;) {
+      if (ReadWholeFile(Captured("stdout")).find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  }
 
-  /// Sends a signal to the program.
-  void Signal(int signalNumber) const;
+  void Signal(int signalNumber) const {
+    if (!waited_) kill(pid_, signalNumber);
+  }
 
-  /// Waits for the end (killing the program after the options' timeout, which fails the test)
-  /// and returns what it left. Sanitizer reports in its standard error fail the test.
-  ProgramRun Wait();
+  /// Waits for the end (a hanging program is left to the test's time limit). A sanitizer report
+  /// on its standard error fails the test.
+  ProgramRun Wait() {
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    waited_ = true;
+    ProgramRun run{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+                   ReadWholeFile(Captured("stdout")), ReadWholeFile(Captured("stderr"))};
+    for (const char* report :
+         {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"}) {
+      EXPECT_EQ(run.err.find(report), std::string::npos) << run.err;
+    }
+    return run;
+  }
 
   int pid() const { return pid_; }
 
  private:
-  std::unique_ptr<TempDir> capture_;
-  std::chrono::seconds timeout_;
+  std::filesystem::path Captured(const char* stream) const { return capture_.path() / stream; }
+
+  TempDir capture_;
   int pid_ = -1;
   bool waited_ = false;
 };
 
 /// Runs a program with the given arguments (argv[0] included) and waits for it.
-ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& argv,
-                      const RunOptions& options = {});
-
-/// Splits text at line feeds; a last line without one still counts.
-std::vector<std::string> SplitLines(const std::string& text);
+inline ProgramRun RunProgram(const std::filesystem::path& program, const Lines& argv,
+                             const RunOptions& options = {}) {
+  return RunningProgram(program, argv, options).Wait();
+}

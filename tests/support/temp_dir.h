@@ -1,6 +1,11 @@
 #pragma once
 
+#include <stdlib.h>
+
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -8,20 +13,34 @@
 /// of the scope.
 class TempDir {
  public:
-  TempDir();
-  ~TempDir();
+  TempDir() : path_(std::filesystem::temp_directory_path() / "schemalift-test-XXXXXX") {
+    std::string pattern = path_.string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create " + pattern);
+    path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
   TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
 
   /// Writes a file below the folder (creating its parent folders) and returns its path.
   std::filesystem::path WriteFile(const std::filesystem::path& relative,
-                                  std::string_view content) const;
+                                  std::string_view content) const {
+    std::filesystem::create_directories((path_ / relative).parent_path());
+    std::ofstream(path_ / relative, std::ios::binary) << content;
+    return path_ / relative;
+  }
 
  private:
   std::filesystem::path path_;
 };
 
 /// The whole content of a file; empty when it cannot be read.
-std::string ReadWholeFile(const std::filesystem::path& path);
+inline std::string ReadWholeFile(const std::filesystem::path& path) {
+  std::ostringstream content;
+  content << std::ifstream(path, std::ios::binary).rdbuf();
+  return content.str();
+}

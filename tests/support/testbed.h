@@ -1,70 +1,67 @@
 #pragma once
+// The throwaway PostgreSQL server that tests/testbed/with-postgres.sh starts, and the ODBC
+// settings that reach it.
 
-#include <filesystem>
-#include <string>
-#include <vector>
+#include <cstdlib>
 
-/// The throwaway PostgreSQL server that tests/testbed/with-postgres.sh starts, as its environment
-/// describes it.
-struct Testbed {
-  std::string host;          ///< TCP address of the server
-  std::string port;
-  std::string socketDir;     ///< where the superuser connects without a password
-  std::string adminUser;     ///< superuser, over the socket
-  std::string appUser;       ///< the role the program logs in with
-  std::string appPassword;
-  std::string postgresDriver;  ///< path of the psqlODBC Unicode driver library
+#include "support/program_run.h"
 
-  /// Reads the test bed from the environment; fails the test when it is not there.
-  static const Testbed& Get();
-  static bool IsAvailable();
-};
+/// A value of the test bed: Pg("PORT") is $SCHEMALIFT_PG_PORT, and so on; a name that starts with
+/// "SCHEMALIFT_" is the whole variable name.
+inline std::string Pg(const std::string& name) {
+  const char* value =
+      std::getenv(((name.starts_with("SCHEMALIFT_") ? "" : "SCHEMALIFT_PG_") + name).c_str());
+  EXPECT_NE(value, nullptr) << "no test bed: run the tests through tests/testbed/with-postgres.sh";
+  return value == nullptr ? "" : value;
+}
+
+/// Runs SQL as the superuser and returns the rows (columns joined by "|"); a failure fails the
+/// test.
+inline Lines AdminQuery(const std::string& sql, const std::string& database = "postgres") {
+  const ProgramRun run =
+      RunProgram("/usr/bin/psql",
+                 {"psql", "-X", "-q", "-A", "-t", "-v", "ON_ERROR_STOP=1", "-h", Pg("SOCKET_DIR"),
+                  "-p", Pg("PORT"), "-U", Pg("ADMIN"), "-d", database, "-c", sql});
+  EXPECT_EQ(run.exitStatus, 0) << "SQL failed: " << sql.substr(0, 200) << "\n" << run.err;
+  return run.OutLines();
+}
 
 /// A database of its own for one test, owned by the application role; dropped at the end.
 class TestDatabase {
  public:
-  /// Creates a database whose name is made from the given text (lower-cased, other characters
-  /// turned into "_"), dropping any left-over one of that name first.
-  explicit TestDatabase(const std::string& nameHint);
-  ~TestDatabase();
+  TestDatabase() : name_("e2e_" + std::to_string(getpid())) {  // a process for each test
+    AdminQuery("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)");
+    AdminQuery("CREATE DATABASE " + name_ + " OWNER " + Pg("USER"));
+    Execute("CREATE SCHEMA " + Pg("USER"));
+  }
+  ~TestDatabase() { AdminQuery("DROP DATABASE " + name_ + " WITH (FORCE)"); }
   TestDatabase(const TestDatabase&) = delete;
-  TestDatabase& operator=(const TestDatabase&) = delete;
 
   const std::string& name() const { return name_; }
 
-  /// Runs SQL as the application role; fails the test when psql reports an error.
-  void Execute(const std::string& sql) const;
-
-  /// Runs one query as the application role and returns its rows, each row's columns joined by
-  /// "|" (unaligned psql output).
-  std::vector<std::string> Query(const std::string& sql) const;
+  /// Runs SQL as the application role and returns the rows; a failure fails the test.
+  Lines Query(const std::string& sql) const {
+    return AdminQuery("SET ROLE " + Pg("USER") + ";" + sql, name_);
+  }
+  void Execute(const std::string& sql) const { Query(sql); }
 
  private:
   std::string name_;
 };
 
-/// A temporary ODBCSYSINI folder: odbcinst.ini with the drivers and odbc.ini with the DSNs.
-class OdbcIni {
- public:
-  explicit OdbcIni(const std::filesystem::path& folder);
+/// The odbc.ini section of a data source of the test bed's driver for a database on a server at
+/// the test bed's port.
+inline std::string PostgresDsn(const std::string& dsn, const std::string& database,
+                               const std::string& server = "127.0.0.1") {
+  return "[" + dsn + "]\nDriver=PostgreSQL Unicode\nServername=" + server + "\nPort=" + Pg("PORT") +
+         "\nDatabase=" + database + "\n";
+}
 
-  /// Registers a driver under a name (e.g. "PostgreSQL Unicode" or "SQL Server").
-  void AddDriver(const std::string& driverName, const std::filesystem::path& library);
-
-  /// A DSN served by the named driver, with extra keys (key, value).
-  void AddDsn(const std::string& dsn, const std::string& driverName,
-              const std::vector<std::pair<std::string, std::string>>& keys);
-
-  /// A DSN for the test bed's PostgreSQL database; registers "PostgreSQL Unicode" when needed.
-  void AddPostgresDsn(const std::string& dsn, const TestDatabase& database);
-
-  /// Writes both files; call after the last Add.
-  void Write() const;
-
-  const std::filesystem::path& folder() const { return folder_; }
-
- private:
-  std::filesystem::path folder_;
-  std::vector<std::pair<std::string, std::string>> drivers_;
-  std::vector<std::string> dsnSections_;
-};
+/// Writes an ODBCSYSINI folder: odbcinst.ini, which registers the test bed's driver as
+/// "PostgreSQL Unicode", and odbc.ini with the sections of the data sources.
+inline void WriteOdbcIni(const std::filesystem::path& folder, const std::string& sections) {
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "odbcinst.ini")
+      << "[PostgreSQL Unicode]\nDriver=" << Pg("SCHEMALIFT_PSQLODBC_DRIVER") << "\n";
+  std::ofstream(folder / "odbc.ini") << sections;
+}
