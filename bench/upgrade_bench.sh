@@ -3,7 +3,7 @@
 #
 #   bench/upgrade_bench.sh [BUILD_DIR] [REPEATS] [MEMORY_SIZES_MB]
 #
-# BUILD_DIR is a configured and built tree (targets schemalift and liftaide_standin; default:
+# BUILD_DIR is a configured and built tree (targets schemalift and liftaide_demo; default:
 # build). REPEATS (default 3) is the number of timed runs of each side of the rate comparison;
 # the minimum and the median are reported. MEMORY_SIZES_MB (default "10 100 1024"; "" skips the
 # measurement) are the sizes of the block scripts of the memory measurement.
@@ -60,12 +60,12 @@ Database=upgrade_bench
 INI
 export ODBCSYSINI=$work ODBCINI=$work/user-odbc.ini
 
-# The working folder: the fixture scripts, the stand-in liftaide, and the step 650 upgrade script
+# The working folder: the fixture scripts, the demo's liftaide, and the step 650 upgrade script
 # that each measurement replaces.
 run_folder=$work/run
 mkdir -p "$run_folder"
 cp -r "$root/tests/fixtures/upgrade/postgresql/scripts/." "$run_folder/"
-cp "$build/tests/liftaide/liftaide" "$run_folder/liftaide"
+cp "$build/demo/liftaide/liftaide" "$run_folder/liftaide"
 block_script=$run_folder/Upgrade-v2016-to-v2017/postgresql/upgrade_PostgreSQL.sql
 
 b64() { printf '%s' "$1" | base64 -w 0; }
