@@ -1,6 +1,6 @@
 #include "driver/command_line.h"
 
-#include "console_capture.h"
+#include "support/console_capture.h"
 #include "driver/usage.h"
 #include "driver/version_probes.h"
 

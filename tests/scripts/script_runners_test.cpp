@@ -1,4 +1,4 @@
-#include "console_capture.h"
+#include "support/console_capture.h"
 #include "scripts/batch_file.h"
 #include "scripts/block_script.h"
 #include "scripts/command_script.h"

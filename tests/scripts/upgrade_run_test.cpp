@@ -2,7 +2,7 @@
 
 #include <numeric>
 
-#include "console_capture.h"
+#include "support/console_capture.h"
 #include "scripts/script_catalogue.h"
 
 constexpr DbType kPg = DbType::postgresql, kOra = DbType::oracle, kMs = DbType::mssql;

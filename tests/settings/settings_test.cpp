@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "console_capture.h"
+#include "support/console_capture.h"
 #include "settings/db_type_detection.h"
 #include "settings/dsn_setting.h"
 

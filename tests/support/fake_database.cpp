@@ -5,6 +5,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "support/console_capture.h"
+
 namespace {
 
 class FakeRowReader final : public RowReader {
@@ -89,19 +91,12 @@ void RunFakeCases(const std::vector<FakeCase>& cases) {
     SCOPED_TRACE(row.name);
     FakeDatabase database;
     for (const auto& [text, answer] : row.answers) database.Reply(text, answer);
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
     int result = 0;
-    std::string thrown;
-    try {
-      result = row.unit(database);
-    } catch (const std::exception& failure) {
-      thrown = failure.what();
-    }
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), row.out);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), row.err);
+    const Console console = Captured([&] { result = row.unit(database); });
+    EXPECT_EQ(console.out, row.out);
+    EXPECT_EQ(console.err, row.err);
     EXPECT_EQ(result, row.result);
-    EXPECT_EQ(thrown, row.thrown);
+    EXPECT_EQ(console.thrown, row.thrown);
     EXPECT_EQ(database.sent, row.sent);
   }
 }

@@ -6,6 +6,7 @@
 
 #include "server/recovery_mode_guard.h"
 #include "server/server_checks.h"
+#include "support/console_capture.h"
 #include "support/fake_database.h"
 #include "support/temp_dir.h"
 #include "validation/host_checks.h"
@@ -38,9 +39,7 @@ int RunInventoryChecks(Database& database, DbType dbType, std::int32_t sourceVer
 // tolerance.
 Calls Statements(DbType dbType, std::int32_t sourceVersion) {
   FakeDatabase database;
-  testing::internal::CaptureStdout();
-  RunInventoryChecks(database, dbType, sourceVersion);
-  testing::internal::GetCapturedStdout();
+  Captured([&] { RunInventoryChecks(database, dbType, sourceVersion); });
   for (std::string& call : database.sent) call.erase(0, call.starts_with("run: ") ? 5 : 0);
   return database.sent;
 }
