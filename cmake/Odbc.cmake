@@ -1,3 +1,13 @@
+# The ODBC driver manager (odbc::odbc) and its installer library (odbc::odbcinst).
+if(WIN32)
+  # Windows: the system's odbc32 and odbccp32; the headers come with the compiler.
+  add_library(odbc::odbc INTERFACE IMPORTED)
+  set_target_properties(odbc::odbc PROPERTIES INTERFACE_LINK_LIBRARIES odbc32)
+  add_library(odbc::odbcinst INTERFACE IMPORTED)
+  set_target_properties(odbc::odbcinst PROPERTIES INTERFACE_LINK_LIBRARIES odbccp32)
+  return()
+endif()
+
 # unixODBC: the driver manager (libodbc) and its installer library (libodbcinst).
 find_path(ODBC_INCLUDE_DIR sqlext.h REQUIRED)
 find_library(ODBC_LIBRARY odbc REQUIRED)

@@ -46,6 +46,7 @@ run_suites() {
 export -f run_suites
 export root jobs
 tests/testbed/with-postgres.sh bash -c run_suites
+bash tests/windows/run-windows-tests.sh  # the Windows build, its tests under Wine
 
 if [ "$(id -u)" -eq 0 ]; then
   echo "== Debian package"

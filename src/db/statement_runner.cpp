@@ -5,11 +5,11 @@
 
 #include "db/interruption.h"
 #include "db/statement.h"
+#include "platform/local_time.h"
 
 std::string CurrentTimestamp() {
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = ToLocalTime(now);
   char buffer[80] = {};
   const std::size_t length = std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &local);
   return std::string(buffer, length);

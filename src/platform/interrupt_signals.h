@@ -11,5 +11,9 @@
 void WatchInterruptSignals(void (*onInterrupt)(int signalNumber),
                            std::string (*describeAbandonment)(int signalNumber));
 
-/// The name of a signal number, e.g. "SIGINT".
+/// On Windows, Ctrl+C and Ctrl+Break stand for SIGINT (numbers SIGINT and SIGBREAK); a second one
+/// ends the process with the status of a process ended by Ctrl+C, 0xC000013A, and standard output
+/// is not flushed then. Nothing stands for SIGTERM.
+///
+/// The name of a signal number, e.g. "SIGINT" ("Ctrl+C" and "Ctrl+Break" on Windows).
 const char* GetSignalName(int signalNumber);

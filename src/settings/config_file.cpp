@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/default_paths.h"
 #include "platform/environment.h"
 #include "platform/native_path.h"
 #include "platform/text_file.h"
@@ -10,7 +11,6 @@ namespace {
 
 constexpr const char* kConfigFolderVariable = "HALVIK_CFG_DIR";
 constexpr const char* kConfigFileBelowFolder = "\\halvik-twx\\twxd.cfg";
-constexpr const char* kDefaultConfigFilePath = "/etc/halvik/tarnwell/twxd.cfg";
 constexpr std::string_view kDsnStart = "<dsn>";
 constexpr std::string_view kDsnEnd = "</dsn>";
 
@@ -19,7 +19,7 @@ constexpr std::string_view kDsnEnd = "</dsn>";
 std::string ComputeConfigFilePath() {
   const std::optional<std::string> folder = ReadEnvironmentVariable(kConfigFolderVariable);
   if (folder) return *folder + kConfigFileBelowFolder;
-  return kDefaultConfigFilePath;
+  return GetDefaultConfigFilePath();
 }
 
 std::string GetConfigFilePath() {

@@ -1,0 +1,3 @@
+#include "platform/default_paths.h"
+
+const char* GetDefaultConfigFilePath() { return "/etc/halvik/tarnwell/twxd.cfg"; }
