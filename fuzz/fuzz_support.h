@@ -67,16 +67,12 @@ inline const struct ScratchFolder {
 struct RecordedFailure : std::runtime_error { using runtime_error::runtime_error; };
 
 /// A database that records the texts given to ExecuteOnce and throws RecordedFailure at the
-/// statement `failAt` (counted from 1; never for 0). Queries give no rows; no transaction is open.
+/// statement `failAt` (counted from 1; never for 0). A script runner never queries; no transaction
+/// is open.
 struct RecordingDatabase final : Database {
-  struct NoRows final : RowReader {
-    bool FetchRow() override { return false; }
-    std::int32_t GetInt32(int) override { return 0; }
-    std::string GetString(int, std::int32_t) override { return {}; }
-  };
   explicit RecordingDatabase(std::size_t failAt) : failAt(failAt) {}
-  std::unique_ptr<RowReader> Query(std::string_view) override { return std::make_unique<NoRows>(); }
-  std::unique_ptr<RowReader> RunQuery(std::string_view text) override { return Query(text); }
+  std::unique_ptr<RowReader> Query(std::string_view) override { std::abort(); }
+  std::unique_ptr<RowReader> RunQuery(std::string_view) override { std::abort(); }
   void ExecuteOnce(std::string_view text) override {
     statements.emplace_back(text);
     if (statements.size() == failAt) throw RecordedFailure("recorded failure");

@@ -10,27 +10,22 @@ using namespace std::string_literals;
 // data source, user or password would be used than the one given: such a text is never sent.
 TEST(ConnectionTest, RefusesADsnUserNameOrPasswordHoldingANulByte) {
   const std::string refused = ", and the driver manager would receive only the text before it.\n";
-  const std::string header = "Cannot connect to database. DSN='";
-  const struct {
-    std::string dsn, user, password, err;
-  } rows[] = {
+  // The DSN, user name and password; standard error after "Cannot connect to database. DSN='".
+  const std::tuple<std::string, std::string, std::string, std::string> rows[] = {
       {"\0twdb"s, "tw", "pw",
-       header + "\0twdb' user='tw'\nConnection refused: the DSN holds a NUL byte at offset 0"s +
-           refused},
+       "\0twdb' user='tw'\nConnection refused: the DSN holds a NUL byte at offset 0"s},
       {"twdb", "tw\0x"s, "pw",
-       header +
-           "twdb' user='tw\0x'\nConnection refused: the user name holds a NUL byte at offset 2"s +
-           refused},
+       "twdb' user='tw\0x'\nConnection refused: the user name holds a NUL byte at offset 2"s},
       {"twdb", "tw", "pw\0x"s,
-       header + "twdb' user='tw'\nConnection refused: the password holds a NUL byte" + refused},
+       "twdb' user='tw'\nConnection refused: the password holds a NUL byte"},
   };
-  for (const auto& row : rows) {
+  for (const auto& [dsn, user, password, err] : rows) {
     DatabaseConnection database;
     int status = 0;
     const Console console =
-        Captured([&] { status = ConnectToDatabase(row.dsn, row.user, row.password, database); });
+        Captured([&] { status = ConnectToDatabase(dsn, user, password, database); });
     EXPECT_EQ(status, 1);
     EXPECT_EQ(console.out, "");
-    EXPECT_EQ(console.err, row.err);
+    EXPECT_EQ(console.err, "Cannot connect to database. DSN='" + err + refused);
   }
 }

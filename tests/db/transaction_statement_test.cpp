@@ -3,18 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
-
-namespace {
-
-struct TransactionCase {
-  DbType dbType;
-  bool openBefore;
-  std::string text;
-  bool openAfter;
-};
+#include <tuple>
 
 TEST(TransactionStatementTest, FollowsTheStatementsThatBeginAndEndATransaction) {
-  const TransactionCase cases[] = {
+  const std::tuple<DbType, bool, std::string, bool> cases[] = {
       {DbType::postgresql, false, "BEGIN", true},
       {DbType::postgresql, false, "  begin work ;\n", true},
       {DbType::postgresql, false, "START TRANSACTION ISOLATION LEVEL SERIALIZABLE;", true},
@@ -39,10 +31,8 @@ TEST(TransactionStatementTest, FollowsTheStatementsThatBeginAndEndATransaction) 
       {DbType::oracle, false, "BEGIN", false},  // every statement commits by itself
       {DbType::oracle, true, "SET TRANSACTION READ ONLY", false},
   };
-  for (const TransactionCase& c : cases) {
-    EXPECT_EQ(IsTransactionOpenAfter(c.openBefore, c.text, c.dbType), c.openAfter)
-        << c.text << " (kind " << c.dbType << ", open before: " << c.openBefore << ")";
+  for (const auto& [dbType, openBefore, text, openAfter] : cases) {
+    EXPECT_EQ(IsTransactionOpenAfter(openBefore, text, dbType), openAfter)
+        << text << " (kind " << dbType << ", open before: " << openBefore << ")";
   }
 }
-
-}  // namespace

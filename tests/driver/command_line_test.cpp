@@ -1,8 +1,8 @@
 #include "driver/command_line.h"
 
-#include "support/console_capture.h"
 #include "driver/usage.h"
 #include "driver/version_probes.h"
+#include "support/console_capture.h"
 
 /// dsn|user|password|kind|version ("?" when not given)|warnings file|build tag|-y -e -m.
 std::string Describe(const RunSettings& s) {
@@ -20,6 +20,8 @@ const std::string kB2b = "Build to build mode.\n";
 const std::tuple<std::vector<std::string>, int, std::string, std::string> kCases[] = {
     {{"x", "-b", "550", "y", "/y", "--", "-e"}, 0, "|tw||NONE|550|||100", ""},
     {{"-yb659", "-t", "oracle", "/em"}, 0, "|tw||oracle|659|||111", ""},
+    {{"-t", "mssql"}, 0, "|tw||mssql|650?|||000", ""},
+    {{"-t", "postgresql"}, 0, "|tw||PostgreSQL|650?|||000", ""},
     {{"-v", "-y"}, 0, "|tw||NONE|650?|-y||000", ""},
     {{"-s", "t"}, 0, "|tw||NONE|650?||t|000", kB2b},
     {{"-v", "f", "-s", "t"}, 0, "|tw||NONE|650?||t|000", kB2b},
@@ -31,6 +33,7 @@ const std::tuple<std::vector<std::string>, int, std::string, std::string> kCases
     {{"-b", "4294967846"}, 1, "ERROR: Incorrect Database Version: 2147483647\n", ""},
     {{"-t", "Oracle"}, 1, "ERROR: Invalid DB type: 'Oracle'\n", ""},
     {{"-t", "db2"}, 1, "ERROR: Invalid DB type: 'db2'\n", ""},
+    {{"-t", "mssql "}, 1, "ERROR: Invalid DB type: 'mssql '\n", ""},
     {{"-p", "cA"}, 1, "ERROR: Password is not a valid base64 string: 'cA'\n", ""},
     {{"-u", "YW Jj"}, 1, "ERROR: Username is not a valid base64 string: 'YW Jj'\n", ""},
     {{"-d", "YWJjZA"}, 1, "ERROR: DSN is not a valid base64 string: 'YWJjZA'\n", ""},
@@ -61,16 +64,18 @@ TEST(CommandLineTest, ReadsTheSettingsOrReportsTheFirstError) {
 TEST(VersionProbesTest, ReadOneTextAndReportOnlyAMissingTable) {
   const std::string longest(2500, '9');
   // The answer to the probe's query; the text read and the status returned.
-  const std::tuple<FakeDatabase::Answer, std::string> cases[] = {
-      {{{{Text("7.0.1")}}}, "7.0.1 0"},        {{{{Text(longest)}}}, longest + " 0"},
-      {{{{Text(longest + "9")}}}, " 0"},       {{{{Null()}}}, " 0"},
-      {{{}, "relation does not exist"}, " 0"}, {{{}, "does not exist: TWX_PATCH_VERSION"}, "0 1"},
-  };
+  const std::pair<std::string, std::string> cases[] = {
+      {"7.0.1", "7.0.1 0"},
+      {longest, longest + " 0"},
+      {longest + "9", " 0"},
+      {"NULL", " 0"},
+      {"!relation does not exist", " 0"},
+      {"!does not exist: TWX_PATCH_VERSION", "0 1"}};
   for (const auto& [read, query] : {std::pair{&ReadPatchVersion, kPatchVersionQuery},
                                     {&ReadOrmObjectCount, kOrmObjectCountQuery}}) {
     for (const auto& [answer, result] : cases) {
       FakeDatabase database;
-      database.Reply(query, answer);
+      database.Reply(query, Rows(answer));
       std::string value = "before";
       const Console console = Captured([&] {
         const int status = read(database, value);
@@ -79,7 +84,7 @@ TEST(VersionProbesTest, ReadOneTextAndReportOnlyAMissingTable) {
       EXPECT_EQ(value + console.out, result);
       const std::string report =
           "Error reading '" + std::string(query) + "' patch version. Reason: ";
-      EXPECT_EQ(console.err, result == "0 1" ? report + answer.failure + "\n" : "");
+      EXPECT_EQ(console.err, result == "0 1" ? report + answer.substr(1) + "\n" : "");
       EXPECT_EQ(Joined(database.sent), "query: " + std::string(query) + "|");
     }
   }

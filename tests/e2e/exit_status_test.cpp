@@ -31,11 +31,6 @@ Lines Usage(const std::string& before) {
   return Concat({{before}, SplitLines(::testing::internal::GetCapturedStdout())});
 }
 
-/// An option error: the usage text follows the parsing line, status 1.
-Row OptionError(const std::string& name, const Lines& arguments, const Lines& err) {
-  return {name, kBare, arguments, 1, Usage("Parsing command line arguments..."), err};
-}
-
 /// A statement's report: the statement, a marker line, an empty line and the diagnostic records.
 Lines Report(const std::string& statement, const Lines& records) {
   return Concat({{statement, "^^^^^^^^^^", ""}, records});
@@ -57,15 +52,9 @@ const Lines kFrom650 = {"-b", "650"}, kEnd0 = {"Exiting. Status=0"},
              "The connection has been lost"};
 
 const Row kRows[] = {
-  // Option errors: the usage text follows.
-  OptionError("BadBase64", {"-p", "a b"}, {"ERROR: Password is not a valid base64 string: 'a b'"}),
-  OptionError("UnknownKind", {"-t", "MSSQL"}, {"ERROR: Invalid DB type: 'MSSQL'"}),
-  OptionError("EmptyWarningsFile", {"-v", ""}, {"ERROR: Invalid warnings output file parameter."}),
-  OptionError("UnknownOption", {"-x"}, {"schemalift: unrecognized option 'x'",
-                                       "ERROR: Invalid parameter."}),
-  OptionError("MissingArgument", {"-y", "-b"}, {"schemalift: option 'b' requires an argument",
-                                               "ERROR: Invalid parameter."}),
-  OptionError("VersionOutOfRange", {"-b", "660"}, {"ERROR: Incorrect Database Version: 660"}),
+  // Option errors (each one's report is pinned by the unit tests): the usage text follows.
+  {"UnknownOption", kBare, {"-x"}, 1, Usage("Parsing command line arguments..."),
+   {"schemalift: unrecognized option 'x'", "ERROR: Invalid parameter."}},
   {"VersionMissing", kConnected, {}, 1, Usage("Connected to database. DSN='TWDB test' user='tw'"),
    {"ERROR: Version option is mandatory!"}},
   // Before the connection, and the connection.
@@ -165,8 +154,8 @@ TEST_F(RunEndTest, LongDiagnosticsArePrintedWhole) {
           "1 [22P02](1) ERROR: invalid input syntax for type integer: \"" + text + "\";";
       std::size_t end = std::min<std::size_t>(error.size(), 13 + 4095);
       while ((static_cast<unsigned char>(error[end]) & 0xC0) == 0x80) --end;
-      EXPECT_EQ(Count(run.OutLines(), "1 [00000](-1) NOTICE: " + text), bytes < 32760);
-      EXPECT_EQ(Count(run.ErrLines(), error.substr(0, end)), 3);
+      EXPECT_EQ(std::ranges::count(run.OutLines(), "1 [00000](-1) NOTICE: " + text), bytes < 32760);
+      EXPECT_EQ(std::ranges::count(run.ErrLines(), error.substr(0, end)), 3);
     }
   }
 }

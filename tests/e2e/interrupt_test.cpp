@@ -1,111 +1,71 @@
-// A stop asked for by the operator (SIGINT or SIGTERM) in the middle of a run.
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-
+// A stop asked for by the operator in the middle of a run. The first SIGINT or SIGTERM cancels the
+// running statement and the run ends through the error path, running nothing after it. The driver
+// never returns from COPY ... FROM stdin and takes no notice of the cancel request: the first
+// signal leaves the program running, the second one ends it at once, by that signal.
 #include "e2e/e2e_fixture.h"
-#include "support/output_match.h"
 
 namespace {
 
-class InterruptTest : public E2eTest {
- protected:
-  /// A database on which step 650 starts with a slow statement (by default one that sleeps for a
-  /// minute).
-  void PrepareSlowUpgrade(const std::string& slowStatement = kSleep) {
-    UsePostgres().Execute(
-        "CREATE TABLE TWX_TABLE (x int); CREATE TABLE TWX_INDEX_COLUMN (x int); "
-        "CREATE TABLE TWX_SCHEMA_HASH (x int); CREATE TABLE reached (step text);");
-    temp().WriteFile("work/Upgrade-v2016-to-v2017/postgresql/upgrade_PostgreSQL.sql",
-                     "INSERT INTO reached VALUES ('before')\n/\n" + slowStatement +
-                         "\n/\nINSERT INTO reached VALUES ('after')\n/\n");
-  }
+const std::string kSleep = "SELECT pg_sleep(60)", kCopy = "COPY reached FROM stdin";
 
-  std::vector<std::string> UpgradeArguments() {
-    std::vector<std::string> arguments = ConnectArguments();
-    arguments.insert(arguments.end(), {"-b", "650"});
-    return arguments;
-  }
-
-  /// Sends the signals while the slow statement runs, each after a pause in which the program
-  /// must go on running.
-  ProgramRun SignalDuring(const std::string& slowStatement, std::initializer_list<int> signals) {
-    WriteOdbcIni();
-    std::vector<std::string> argv = {"schemalift"};
-    const std::vector<std::string> arguments = UpgradeArguments();
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    RunningProgram program(SCHEMALIFT_BINARY, argv, runOptions());
-    EXPECT_TRUE(program.WaitForOutput(slowStatement, std::chrono::seconds(60)));
-    for (const int signalNumber : signals) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(500));
-      siginfo_t ended{};
-      EXPECT_EQ(
-          waitid(P_PID, static_cast<id_t>(program.pid()), &ended, WEXITED | WNOHANG | WNOWAIT), 0);
-      EXPECT_EQ(ended.si_pid, 0) << "ended before signal " << signalNumber;
-      program.Signal(signalNumber);
-    }
-    return program.Wait();
-  }
-
-  ProgramRun InterruptDuringSleep(int signalNumber) { return SignalDuring(kSleep, {signalNumber}); }
-
-  static constexpr const char* kSleep = "SELECT pg_sleep(60)";
+/// The slow statement of step 650's first script, between two INSERTs; the signals sent while it
+/// runs, each after a pause in which the program must go on running; the exit status, the last
+/// line of standard output and all of standard error.
+struct Row {
+  std::string name, statement;
+  std::vector<int> signals;
+  int status;
+  std::string lastOut;
+  Lines err;
 };
 
-TEST_F(InterruptTest, SigintCancelsTheStatementAndEndsThroughTheErrorPath) {
-  PrepareSlowUpgrade();
+// clang-format off
+const Lines kStatement = {kSleep, "^^^^^^^^^^", "", "1 [57014](1) ERROR: canceling statement due "
+    "to user request;", "Error while executing the query"};
+const Lines kCancelled = Concat({{"Error while executing .\\Upgrade-v2016-to-v2017\\postgresql\\"
+    "upgrade_PostgreSQL.sql:4, reason: Statement failure(rc=-1)."}, kStatement,
+    {"ERROR: Statement failure(rc=-1)."}, kStatement});
+const Row kRows[] = {
+  {"Sigint", kSleep, {SIGINT}, 1, "Exiting. Status=1",
+   Concat({kCancelled, {"ERROR: The run was interrupted by SIGINT."}})},
+  {"Sigterm", kSleep, {SIGTERM}, 1, "Exiting. Status=1",
+   Concat({kCancelled, {"ERROR: The run was interrupted by SIGTERM."}})},
+  {"SecondSigterm", kCopy, {SIGINT, SIGTERM}, 143, kCopy,
+   {"ERROR: The run was abandoned by a second SIGTERM. Nothing was restored."}},
+  {"SecondSigint", kCopy, {SIGTERM, SIGINT}, 130, kCopy,
+   {"ERROR: The run was abandoned by a second SIGINT. Nothing was restored."}},
+};
+// clang-format on
+
+class InterruptTest : public E2eTest, public ::testing::WithParamInterface<Row> {};
+
+TEST_P(InterruptTest, CancelsOnTheFirstSignalAndAbandonsOnTheSecond) {
+  const Row& row = GetParam();
+  UsePlainScripts();
+  UsePostgres().Execute("CREATE TABLE reached (step text)");
+  std::ofstream(workDir() / "Upgrade-v2016-to-v2017/postgresql/upgrade_PostgreSQL.sql")
+      << "INSERT INTO reached VALUES ('before')\n/\n" + row.statement +
+             "\n/\nINSERT INTO reached VALUES ('after')\n/\n";
+  WriteOdbcIni();
+  RunningProgram program(SCHEMALIFT_BINARY,
+                         Concat({{"schemalift"}, ConnectArguments(), {"-b", "650"}}), runOptions());
+  ASSERT_TRUE(program.WaitForOutput(row.statement, std::chrono::seconds(60)));
   const auto started = std::chrono::steady_clock::now();
-  const ProgramRun run = InterruptDuringSleep(SIGINT);
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
-  EXPECT_EQ(run.exitStatus, 1);
-  const std::vector<std::string> out = run.OutLines();
-  ASSERT_FALSE(out.empty());
-  EXPECT_EQ(out.back(), "Exiting. Status=1");
-  // Nothing after the cancelled statement ran: no further block, no schema reset, no liftaide.
-  EXPECT_EQ(run.out.find("INSERT INTO reached VALUES ('after')"), std::string::npos);
-  EXPECT_EQ(run.out.find("Calling liftaide"), std::string::npos);
-  EXPECT_EQ(UsePostgres().Query("SELECT step FROM reached"), std::vector<std::string>{"before"});
-  const std::vector<std::string> err = run.ErrLines();
-  ASSERT_FALSE(err.empty());
-  EXPECT_EQ(err.back(), "ERROR: The run was interrupted by SIGINT.");
-  EXPECT_TRUE(err[0].starts_with(
-      "Error while executing .\\Upgrade-v2016-to-v2017\\postgresql\\upgrade_PostgreSQL.sql:4, "
-      "reason: Statement failure(rc=-1)."))
-      << run.err;
-}
-
-TEST_F(InterruptTest, SigtermStopsTheRunTheSameWay) {
-  PrepareSlowUpgrade();
-  const ProgramRun run = InterruptDuringSleep(SIGTERM);
-  EXPECT_EQ(run.exitStatus, 1);
-  const std::vector<std::string> err = run.ErrLines();
-  ASSERT_FALSE(err.empty());
-  EXPECT_EQ(err.back(), "ERROR: The run was interrupted by SIGTERM.");
-  EXPECT_EQ(run.OutLines().back(), "Exiting. Status=1");
-}
-
-// The driver never returns from COPY ... FROM stdin and takes no notice of the cancel request:
-// the first signal leaves the program running, the second one ends it at once, by that signal.
-TEST_F(InterruptTest, SecondSignalAbandonsAStatementThatIgnoresTheCancel) {
-  const std::string copy = "COPY reached FROM stdin";
-  PrepareSlowUpgrade(copy);
-  const struct {
-    int first, second, exitStatus;
-    const char* lastLine;
-  } cases[] = {
-      {SIGINT, SIGTERM, 143,
-       "ERROR: The run was abandoned by a second SIGTERM. Nothing was restored."},
-      {SIGTERM, SIGINT, 130,
-       "ERROR: The run was abandoned by a second SIGINT. Nothing was restored."},
-  };
-  for (const auto& row : cases) {
-    SCOPED_TRACE(row.lastLine);
-    const ProgramRun run = SignalDuring(copy, {row.first, row.second});
-    EXPECT_EQ(run.exitStatus, row.exitStatus);
-    ASSERT_FALSE(run.ErrLines().empty());
-    EXPECT_EQ(run.ErrLines().back(), row.lastLine);
-    EXPECT_EQ(run.out.find("Exiting."), std::string::npos);
+  for (const int signalNumber : row.signals) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(program.Signal(signalNumber)) << "ended before signal " << signalNumber;
   }
+  const ProgramRun run = program.Wait();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+  EXPECT_EQ(run.exitStatus, row.status);
+  EXPECT_EQ(LastLines(run.OutLines(), 1), Lines{row.lastOut});
+  EXPECT_EQ(run.ErrLines(), row.err);
+  EXPECT_EQ(run.out.find("Calling liftaide"), std::string::npos);
+  // Nothing after the slow statement ran: no further block, no schema reset, no liftaide.
+  EXPECT_EQ(UsePostgres().Query("SELECT step FROM reached"), Lines{"before"});
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, InterruptTest, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace

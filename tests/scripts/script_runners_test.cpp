@@ -1,8 +1,8 @@
-#include "support/console_capture.h"
 #include "scripts/batch_file.h"
 #include "scripts/block_script.h"
 #include "scripts/command_script.h"
 #include "scripts/procedure_script.h"
+#include "support/console_capture.h"
 
 /// Runs the file "s" by the runner of its kind (cmds, proc, batch, block, or tag:<tag>), on the
 /// database kind named after a "/" (PostgreSQL by default).
@@ -64,7 +64,7 @@ TEST(ScriptRunnersTest, SplitStatementsAndReportFailures) {
     if (content) folder.WriteFile("s", *content);
     if (!content && kind.starts_with("b")) std::filesystem::create_directory("s");
     FakeDatabase database;
-    for (const char* failing : {"F", "create function F"}) database.ReplyFailure(failing, "boom");
+    for (const char* failing : {"F", "create function F"}) database.Reply(failing, Rows("!boom"));
     database.transactionOpen = true;
     const Console console = Captured([&] { RunScript(kind, database); });
     const std::string head =

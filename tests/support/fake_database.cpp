@@ -22,13 +22,15 @@ class FakeRowReader final : public RowReader {
   }
 
   std::int32_t GetInt32(int column) override {
-    if (Cell(column).text) throw std::runtime_error("Cannot get the result data as Int32 (rc=-1).");
-    return Cell(column).number;
+    const std::string text = Cell(column).value_or("0");
+    if (text.empty() || text.find_first_not_of("0123456789") != text.npos) {
+      throw std::runtime_error("Cannot get the result data as Int32 (rc=-1).");
+    }
+    return std::stoi(text);
   }
 
   std::string GetString(int column, std::int32_t bufferLength) override {
-    const FakeDatabase::Value& value = Cell(column);
-    const std::string text = value.text.value_or(value.isNull ? "" : std::to_string(value.number));
+    const std::string text = Cell(column).value_or("");
     if (text.size() >= static_cast<std::size_t>(bufferLength)) {
       throw std::overflow_error(
           "The operation required too much data to be stored in the specified buffer.");
@@ -38,7 +40,7 @@ class FakeRowReader final : public RowReader {
 
  private:
   /// A column of the current row; std::out_of_range for a column that the row does not have.
-  const FakeDatabase::Value& Cell(int column) const {
+  const std::optional<std::string>& Cell(int column) const {
     if (current_ == nullptr) throw std::runtime_error("Cannot get the result data (rc=-1).");
     return current_->at(static_cast<std::size_t>(column - 1));
   }
@@ -78,9 +80,7 @@ FakeDatabase::Answer Rows(const std::string& table) {
     std::istringstream cells(row);
     answer.rows.emplace_back();
     for (std::string cell; std::getline(cells, cell, '|');) {
-      const bool digits = !cell.empty() && cell.find_first_not_of("0123456789") == cell.npos;
-      answer.rows.back().push_back(digits ? Number(std::stoi(cell)) : Text(cell));
-      if (cell == "NULL") answer.rows.back().back() = Null();
+      answer.rows.back().push_back(cell == "NULL" ? std::nullopt : std::optional(cell));
     }
   }
   return answer;

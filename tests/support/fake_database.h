@@ -14,13 +14,8 @@
 /// the buffer's length or longer throws the overflow error.
 class FakeDatabase final : public Database {
  public:
-  /// A cell: NULL (no value), a number or a text.
-  struct Value {
-    std::optional<std::string> text = {};
-    std::int32_t number = 0;
-    bool isNull = false;
-  };
-  using Row = std::vector<Value>;
+  /// A cell: NULL (no value) or its text; a cell of digits can also be read as a number.
+  using Row = std::vector<std::optional<std::string>>;
 
   /// How one statement is answered.
   struct Answer {
@@ -31,10 +26,8 @@ class FakeDatabase final : public Database {
     std::optional<std::size_t> fetchFailsAfter = {};
   };
 
-  /// Answers the exact text: with an answer, with rows, or with a failure of its execution.
+  /// Answers the exact text.
   void Reply(const std::string& text, Answer answer) { answers_[text] = std::move(answer); }
-  void ReplyRows(const std::string& text, std::vector<Row> rows) { Reply(text, {std::move(rows)}); }
-  void ReplyFailure(const std::string& text, const std::string& what) { Reply(text, {{}, what}); }
 
   std::unique_ptr<RowReader> Query(std::string_view sql) override { return Execute(sql, "query"); }
   std::unique_ptr<RowReader> RunQuery(std::string_view sql) override { return Execute(sql, "run"); }
@@ -52,15 +45,9 @@ class FakeDatabase final : public Database {
   std::map<std::string, Answer, std::less<>> answers_;
 };
 
-/// Shorthands for cells.
-inline const auto Text = [](std::string text) { return FakeDatabase::Value{std::move(text)}; };
-inline const auto Number = [](std::int32_t number) { return FakeDatabase::Value{{}, number}; };
-inline const auto Null = [] { return FakeDatabase::Value{{}, 0, true}; };
-
-/// An answer written as text: rows separated by ';' (blanks after it skipped), cells by '|'. A
-/// cell of digits is a number, "NULL" is NULL, any other cell a text; an empty last cell is left
-/// out. A row "!" makes the fetch fail there; "!<text>" alone makes the execution fail with the
-/// text.
+/// An answer written as text: rows separated by ';' (blanks after it skipped), cells by '|'.
+/// "NULL" is NULL; an empty last cell is left out. A row "!" makes the fetch fail there; "!<text>"
+/// alone makes the execution fail with the text.
 FakeDatabase::Answer Rows(const std::string& table);
 
 /// One row of a table of cases: the unit under test, the fake's answers by statement text, and

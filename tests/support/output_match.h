@@ -23,17 +23,6 @@ inline Lines Concat(const std::vector<Lines>& parts) {
   return all;
 }
 
-/// The lines in sorted order.
-inline Lines Sorted(Lines lines) {
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
-
-/// The number of lines equal to `line`.
-inline long Count(const Lines& lines, const std::string& line) {
-  return std::count(lines.begin(), lines.end(), line);
-}
-
 /// The last `count` lines, or all of them when there are fewer.
 inline Lines LastLines(const Lines& lines, std::size_t count) {
   return Lines(lines.end() - static_cast<long>(std::min(count, lines.size())), lines.end());

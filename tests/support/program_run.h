@@ -68,8 +68,12 @@ class RunningProgram {
     return false;
   }
 
-  void Signal(int signalNumber) const {
-    if (!waited_) kill(pid_, signalNumber);
+  /// Sends the signal; false, sending nothing, when the program has already ended.
+  bool Signal(int signalNumber) const {
+    siginfo_t ended{};
+    const auto id = static_cast<id_t>(pid_);
+    return !waited_ && waitid(P_PID, id, &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           ended.si_pid == 0 && kill(pid_, signalNumber) == 0;
   }
 
   /// Waits for the end (a hanging program is left to the test's time limit). A sanitizer report
@@ -86,8 +90,6 @@ class RunningProgram {
     }
     return run;
   }
-
-  int pid() const { return pid_; }
 
  private:
   std::filesystem::path Captured(const char* stream) const { return capture_.path() / stream; }

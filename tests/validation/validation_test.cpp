@@ -34,29 +34,31 @@ int RunInventoryChecks(Database& database, DbType dbType, std::int32_t sourceVer
   return result * 10 + CheckLegacyFaultToleranceVms(database, dbType, sourceVersion);
 }
 
-// The statements that the checks run on a database without rows, without the "run: " of the
-// trace: cluster, storage pod, switch vendor, switch version, profiles, port group, hosts, fault
-// tolerance.
-Calls Statements(DbType dbType, std::int32_t sourceVersion) {
-  FakeDatabase database;
-  Captured([&] { RunInventoryChecks(database, dbType, sourceVersion); });
-  for (std::string& call : database.sent) call.erase(0, call.starts_with("run: ") ? 5 : 0);
-  return database.sent;
-}
+// The queries in the order of the checks, in their SQL Server form for source version 550.
+// clang-format off
+const std::string_view kQueries[] = {kClusterHostCountQuery, kStoragePodDatastoreCountQuery,
+    kSwitchVendorQuery, kSwitchVersionQuery, kHostProfilesQuery, kDuplicatePortGroupNamesQuery,
+    kHostsQuery, kRecordReplayVmsQuery};
+const std::pair<DbType, int> kOtherRuns[] = {{DbType::mssql, 551}, {DbType::mssql, 599},
+    {DbType::postgresql, 600}, {DbType::oracle, 650}};
+// clang-format on
 
 TEST(InventoryChecksTest, WriteEachFindingUnderItsHeaderAndGoOn) {
-  // The SQL Server form of the queries carries NOLOCK hints; every other kind gets the same text
-  // without them. The switch and profile queries have one form.
-  const Calls sql = Statements(DbType::mssql, 550), typed = Statements(DbType::mssql, 600);
-  Calls plain;
-  for (const std::string& query : typed) plain.push_back(RemoveNolockHints(query));
-  EXPECT_EQ(Statements(DbType::postgresql, 600), plain);
-  EXPECT_EQ(Statements(DbType::oracle, 650), plain);
-  for (const int query : {0, 1, 5, 6, 7}) EXPECT_NE(plain[query], typed[query]);
+  // Every kind but SQL Server gets the queries without their NOLOCK hints; only source version
+  // 550 reads the record/replay flag.
+  for (const auto& [dbType, version] : kOtherRuns) {
+    FakeDatabase database;
+    Captured([&] { RunInventoryChecks(database, dbType, version); });
+    Calls expected;
+    for (const std::string_view query : kQueries) {
+      const auto typed = query == kRecordReplayVmsQuery ? kRecordReplayTypeVmsQuery : query;
+      expected.push_back("run: " +
+                         (dbType == DbType::mssql ? std::string(typed) : RemoveNolockHints(typed)));
+    }
+    EXPECT_EQ(database.sent, expected) << dbType;
+  }
   EXPECT_EQ(RemoveNolockHints("a WITH (NOLOCK) b WITH (NOLOCK) WITH(NOLOCK)"), "a b WITH(NOLOCK)");
-  // Only source version 550 reads the record/replay flag.
-  EXPECT_NE(sql[7], typed[7]);
-  for (const int version : {551, 599}) EXPECT_EQ(Statements(DbType::mssql, version)[7], typed[7]);
+  const Calls sql(std::begin(kQueries), std::end(kQueries));
   const auto unit = [](FakeDatabase& fake) { return RunInventoryChecks(fake, DbType::mssql, 550); };
   // The answers to the queries in their order, the queries that the row expects by position, and
   // what the host check writes between its two lines on standard output.
@@ -137,17 +139,14 @@ FakeCase Validation(const char* name, const std::string& options, const std::str
 
 TEST(ValidationRunTest, RunsTheStagesInOrderUntilOneFailsThenStoresTheFindings) {
   // Each script holds its own name as its one statement.
-  const TempDir folder;
+  const WorkingFolder folder;
   const std::string step = "Upgrade-v2013-to-v2015/mssql/validate_";
   const std::string permissions = "_permissions_check.sql";
   for (const std::string& script : {"mssql" + permissions, "oracle" + permissions,
                                     step + "schema_mssql.sql", step + "mssql.sql"}) {
     folder.WriteFile(script, std::filesystem::path(script).filename().string());
   }
-  // The findings store's calls: the query of the findings, the drop of their table.
-  FakeDatabase learned;
-  StoreValidationFindings(learned, "/dev/null");
-  const std::string findings = learned.sent.at(0).substr(std::string("query: ").size());
+  const std::string findings(kFindingsQuery);
   // What each stage writes on standard output, with the calls that it sends as lines "> <call>":
   // the SQL Server version, permissions and jobs checks, the refusal of the server, the Oracle
   // version and permissions checks, the SQL Server scripts and the findings.
@@ -167,13 +166,11 @@ TEST(ValidationRunTest, RunsTheStagesInOrderUntilOneFailsThenStoresTheFindings) 
                              "> run: " + kOracleVersionQuery + "\n" + batch("oracle");
   const std::string stored = scripts + "schema_mssql.sql **\nExecuting SQL commands:\n" + scripts +
                              "mssql.sql **\nExecuting SQL commands:\n> once: "
-                             "validate_schema_mssql.sql\n> once: validate_mssql.sql\n> " +
-                             learned.sent.at(0) + "\n> " + learned.sent.at(1) + "\n";
+                             "validate_schema_mssql.sql\n> once: validate_mssql.sql\n> query: " +
+                             findings + "\n> once: " + std::string(kDropFindingsTable) + "\n";
   const std::string missing = "Cannot open block command script file '.\\Upgrade-v2015-to-v2016\\";
   const std::string finding(2500, 'f');
   folder.WriteFile("sub/w.txt", "an earlier, longer content\n");
-  const std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder.path());
   RunFakeCases({
       Validation("scripts only", "", "", "", stored, 0),
       Validation("every stage", "e", "", "", version + batch("mssql") + jobs + stored, 0),
@@ -196,7 +193,6 @@ TEST(ValidationRunTest, RunsTheStagesInOrderUntilOneFailsThenStoresTheFindings) 
                  "or directory\n",
                  "none/w.txt"),
   });
-  std::filesystem::current_path(previous);
   EXPECT_EQ(ReadWholeFile(folder.path() / "sub/w.txt"), "a\n\n" + finding + "\n");
 }
 
