@@ -1,11 +1,9 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -13,10 +11,12 @@
 /// of the scope.
 class TempDir {
  public:
-  TempDir() : path_(std::filesystem::temp_directory_path() / "schemalift-test-XXXXXX") {
-    std::string pattern = path_.string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create " + pattern);
-    path_ = pattern;
+  TempDir() {
+    std::random_device random;
+    do {
+      path_ =
+          std::filesystem::temp_directory_path() / ("schemalift-test-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(path_));
   }
   ~TempDir() {
     std::error_code ignored;
