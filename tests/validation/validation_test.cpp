@@ -43,7 +43,7 @@ const std::pair<DbType, int> kOtherRuns[] = {{DbType::mssql, 551}, {DbType::mssq
     {DbType::postgresql, 600}, {DbType::oracle, 650}};
 // clang-format on
 
-TEST(InventoryChecksTest, WriteEachFindingUnderItsHeaderAndGoOn) {
+TEST(InventoryChecksTest, SendTheQueriesOfTheKindAndSourceVersion) {
   // Every kind but SQL Server gets the queries without their NOLOCK hints; only source version
   // 550 reads the record/replay flag.
   for (const auto& [dbType, version] : kOtherRuns) {
@@ -58,6 +58,9 @@ TEST(InventoryChecksTest, WriteEachFindingUnderItsHeaderAndGoOn) {
     EXPECT_EQ(database.sent, expected) << dbType;
   }
   EXPECT_EQ(RemoveNolockHints("a WITH (NOLOCK) b WITH (NOLOCK) WITH(NOLOCK)"), "a b WITH(NOLOCK)");
+}
+
+TEST(InventoryChecksTest, WriteEachFindingUnderItsHeaderAndGoOnAfterAFailure) {
   const Calls sql(std::begin(kQueries), std::end(kQueries));
   const auto unit = [](FakeDatabase& fake) { return RunInventoryChecks(fake, DbType::mssql, 550); };
   // The answers to the queries in their order, the queries that the row expects by position, and
