@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on a Debian machine, skipping what is there already.
+# Installs what the build and the tests need on a Debian machine, skipping what is there already;
+# with arguments, those packages instead.
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev unixodbc-dev unixodbc
+packages=("$@")
+[ "$#" -gt 0 ] || packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev unixodbc-dev unixodbc
           odbc-postgresql postgresql postgresql-client valgrind clang libclang-rt-14-dev
           dpkg-dev man-db python3)
 missing=()
