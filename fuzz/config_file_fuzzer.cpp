@@ -7,12 +7,12 @@
 #include "settings/dsn_setting.h"
 
 FUZZ_TARGET(text) {
-  static const std::string settings =
-      kScratch.Write("registry.ini", "[SOFTWARE\\Halvik, Inc.\\Halvik Tarnwell\\DB]\n1=fallback\n");
+  static const std::string settings = kScratch.WriteFile(
+      "registry.ini", "[SOFTWARE\\Halvik, Inc.\\Halvik Tarnwell\\DB]\n1=fallback\n");
   const std::size_t start = std::min(text.find("<dsn>"), text.size()) + 5;
   const std::size_t end = text.find("</dsn>", start);
   FUZZ_CHECK(ExtractConfigDsn(text) == (end == text.npos ? "" : text.substr(start, end - start)));
   const std::string dsn = ExtractConfigDsn(Replaced(text, "\r\n", "\n"));
-  kScratch.Write("halvik-twx/twxd.cfg", text);
+  kScratch.WriteFile("halvik-twx/twxd.cfg", text);
   FUZZ_CHECK(ReadDsnSetting() == (dsn.empty() ? "fallback" : dsn));
 }

@@ -4,14 +4,13 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <stdexcept>
 #include <vector>
 
 #include "db/database.h"
 #include "scripts/script_text.h"
+#include "support/temp_dir.h"
 
 /// Aborts on a broken invariant: the fuzzer keeps the input as a crash, and the line of the check
 /// is in the stack trace that it prints.
@@ -19,12 +18,12 @@
 
 /// Defines the fuzzer's entry point on the input as text: FUZZ_TARGET(text) { ... }. What the
 /// program writes to std::cout and std::cerr is dropped.
-#define FUZZ_TARGET(text)                                                              \
-  void FuzzOne(std::string_view text);                                                 \
+#define FUZZ_TARGET(text)                                                             \
+  void FuzzOne(std::string_view text);                                                \
   extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) { \
-    std::cout.rdbuf(nullptr), std::cerr.rdbuf(nullptr);                                \
-    return FuzzOne({reinterpret_cast<const char*>(data), size}), 0;                    \
-  }                                                                                    \
+    std::cout.rdbuf(nullptr), std::cerr.rdbuf(nullptr);                               \
+    return FuzzOne({reinterpret_cast<const char*>(data), size}), 0;                   \
+  }                                                                                   \
   void FuzzOne(std::string_view text)
 
 /// Takes the first byte off the text, for the target's own choices; 0 for an empty text.
@@ -50,21 +49,17 @@ inline std::string Replaced(std::string_view text, std::string_view from, std::s
 
 /// A folder of this process below the temporary folder, removed when the process ends, where the
 /// program looks for its configuration file (halvik-twx/twxd.cfg) and settings file (registry.ini).
-inline const struct ScratchFolder {
-  std::string path = std::filesystem::temp_directory_path() / "schemalift-fuzz-XXXXXX";
-  bool ready = ::mkdtemp(path.data()) && std::filesystem::create_directory(path + "/halvik-twx") &&
-               !::setenv("HALVIK_CFG_DIR", path.c_str(), 1) &&
-               !::setenv("HALVIK_REGISTRY_FILE", (path + "/registry.ini").c_str(), 1);
-  ~ScratchFolder() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
-  /// Writes the bytes to the file `name` of the folder and returns its path.
-  std::string Write(const std::string& name, std::string_view bytes) const {
-    FUZZ_CHECK(ready && std::ofstream(path + "/" + name, std::ios::binary) << bytes);
-    return path + "/" + name;
+inline const struct ScratchFolder : TempDir {
+  ScratchFolder() {
+    ::setenv("HALVIK_CFG_DIR", path().c_str(), 1);
+    ::setenv("HALVIK_REGISTRY_FILE", (path() / "registry.ini").c_str(), 1);
   }
 } kScratch;
 
 /// What a RecordingDatabase throws.
-struct RecordedFailure : std::runtime_error { using runtime_error::runtime_error; };
+struct RecordedFailure : std::runtime_error {
+  using runtime_error::runtime_error;
+};
 
 /// A database that records the texts given to ExecuteOnce and throws RecordedFailure at the
 /// statement `failAt` (counted from 1; never for 0). A script runner never queries; no transaction
@@ -92,7 +87,7 @@ std::vector<std::string> RunScript(std::string_view script, std::size_t failAt, 
   RecordingDatabase database(failAt);
   bool escaped = false;
   try {
-    runner(kScratch.Write("script.sql", script), database);
+    runner(kScratch.WriteFile("script.sql", script).string(), database);
   } catch (const RecordedFailure&) {
     escaped = true;
   }

@@ -18,7 +18,7 @@ FUZZ_TARGET(text) {
   const std::optional<IniSection> product = FindIniSection(Replaced(text, "\r\n", "\n"), key);
   const std::string value = product && product->contains("1") ? product->at("1") : " ";
   const std::string dsn = value.size() < 512 ? value.substr(0, value.find('\0')) : " ";
-  kScratch.Write("registry.ini", text);
+  kScratch.WriteFile("registry.ini", text);
   std::string read = " ";
   try { read = ReadRegistryDsn(); } catch (const std::runtime_error&) {}  // stays " "
   FUZZ_CHECK(read == (dsn.empty() ? kDefaultDsn : dsn));

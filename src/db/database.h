@@ -17,10 +17,13 @@ class RowReader {
   virtual std::int32_t GetInt32(int column) = 0;
 
   /// The column's text as read into a buffer of `bufferLength` bytes; NULL reads as "". Throws
-  /// std::logic_error for a length below 1, std::overflow_error when the text and its terminating
-  /// zero byte do not both fit, std::runtime_error when the read fails.
+  /// std::logic_error for a length below 1, std::overflow_error with kBufferOverflowText when the
+  /// text and its terminating zero byte do not both fit, std::runtime_error when the read fails.
   virtual std::string GetString(int column, std::int32_t bufferLength) = 0;
 };
+
+inline constexpr const char* kBufferOverflowText =
+    "The operation required too much data to be stored in the specified buffer.";
 
 /// The one connection of a run, as everything above the database layer sees it: statements are
 /// executed quietly or with the statement runner's trace, and their rows are read as values.

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "db/database.h"
 #include "db/diagnostics.h"
 #include "db/interruption.h"
 #include "db/odbc_result.h"
@@ -120,7 +121,6 @@ void GetString(Statement& statement, int column, char* buffer, std::int32_t leng
                                     SQL_C_CHAR, buffer, length, &indicator);
   if (!IsSucceeded(code)) ThrowReadFailure(statement, "String", column, code);
   if (indicator >= static_cast<SQLLEN>(length)) {
-    throw std::overflow_error(
-        "The operation required too much data to be stored in the specified buffer.");
+    throw std::overflow_error(kBufferOverflowText);
   }
 }

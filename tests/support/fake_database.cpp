@@ -21,19 +21,12 @@ class FakeRowReader final : public RowReader {
     return current_ != nullptr;
   }
 
-  std::int32_t GetInt32(int column) override {
-    const std::string text = Cell(column).value_or("0");
-    if (text.empty() || text.find_first_not_of("0123456789") != text.npos) {
-      throw std::runtime_error("Cannot get the result data as Int32 (rc=-1).");
-    }
-    return std::stoi(text);
-  }
+  std::int32_t GetInt32(int column) override { return std::stoi(Cell(column).value_or("0")); }
 
   std::string GetString(int column, std::int32_t bufferLength) override {
     const std::string text = Cell(column).value_or("");
     if (text.size() >= static_cast<std::size_t>(bufferLength)) {
-      throw std::overflow_error(
-          "The operation required too much data to be stored in the specified buffer.");
+      throw std::overflow_error(kBufferOverflowText);
     }
     return text;
   }

@@ -41,6 +41,3 @@ inline Lines MaskTimestamps(Lines lines) {
   for (std::string& line : lines) line = std::regex_replace(line, timestamp, "{TS}");
   return lines;
 }
-
-/// Compares output lines one to one with expected ones, in which "{TS}" stands for a timestamp.
-#define EXPECT_LINES(actual, ...) EXPECT_EQ(MaskTimestamps(actual), Lines(__VA_ARGS__))

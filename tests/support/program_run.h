@@ -26,12 +26,11 @@ struct ProgramRun {
   Lines ErrLines() const { return SplitLines(err); }
 };
 
-/// The child's working folder (the test's when empty), variables to set in its environment (a
-/// value) or to remove from it (no value), and what it reads from standard input.
+/// The child's working folder (the test's when empty) and variables to set in its environment (a
+/// value) or to remove from it (no value). Its standard input is empty.
 struct RunOptions {
   std::filesystem::path workDir;
   std::map<std::string, std::optional<std::string>> environment;
-  std::filesystem::path input = "/dev/null";
 };
 
 /// A child program that runs while the test goes on; killed if it still runs at the end.
@@ -43,7 +42,7 @@ class RunningProgram {
     for (const std::string& argument : argv)
       arguments.push_back(const_cast<char*>(argument.c_str()));
     arguments.push_back(nullptr);
-    const std::string streams[] = {options.input, Captured("stdout"), Captured("stderr")};
+    const std::string streams[] = {"/dev/null", Captured("stdout"), Captured("stderr")};
     if ((pid_ = fork()) != 0) return;
     for (const auto& [name, value] : options.environment) {
       value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
@@ -68,13 +67,7 @@ class RunningProgram {
     return false;
   }
 
-  /// Sends the signal; false, sending nothing, when the program has already ended.
-  bool Signal(int signalNumber) const {
-    siginfo_t ended{};
-    const auto id = static_cast<id_t>(pid_);
-    return !waited_ && waitid(P_PID, id, &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-           ended.si_pid == 0 && kill(pid_, signalNumber) == 0;
-  }
+  void Signal(int signalNumber) const { kill(pid_, signalNumber); }
 
   /// Waits for the end (a hanging program is left to the test's time limit). A sanitizer report
   /// on its standard error fails the test.

@@ -32,7 +32,7 @@ class TestDatabase {
   TestDatabase() : name_("e2e_" + std::to_string(getpid())) {  // a process for each test
     AdminQuery("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)");
     AdminQuery("CREATE DATABASE " + name_ + " OWNER " + Pg("USER"));
-    Execute("CREATE SCHEMA " + Pg("USER"));
+    Query("CREATE SCHEMA " + Pg("USER"));
   }
   ~TestDatabase() { AdminQuery("DROP DATABASE " + name_ + " WITH (FORCE)"); }
   TestDatabase(const TestDatabase&) = delete;
@@ -43,7 +43,6 @@ class TestDatabase {
   Lines Query(const std::string& sql) const {
     return AdminQuery("SET ROLE " + Pg("USER") + ";" + sql, name_);
   }
-  void Execute(const std::string& sql) const { Query(sql); }
 
  private:
   std::string name_;
@@ -55,13 +54,4 @@ inline std::string PostgresDsn(const std::string& dsn, const std::string& databa
                                const std::string& server = "127.0.0.1") {
   return "[" + dsn + "]\nDriver=PostgreSQL Unicode\nServername=" + server + "\nPort=" + Pg("PORT") +
          "\nDatabase=" + database + "\n";
-}
-
-/// Writes an ODBCSYSINI folder: odbcinst.ini, which registers the test bed's driver as
-/// "PostgreSQL Unicode", and odbc.ini with the sections of the data sources.
-inline void WriteOdbcIni(const std::filesystem::path& folder, const std::string& sections) {
-  std::filesystem::create_directories(folder);
-  std::ofstream(folder / "odbcinst.ini")
-      << "[PostgreSQL Unicode]\nDriver=" << Pg("SCHEMALIFT_PSQLODBC_DRIVER") << "\n";
-  std::ofstream(folder / "odbc.ini") << sections;
 }

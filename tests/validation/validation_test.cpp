@@ -19,9 +19,6 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-const std::string kOverflow =
-    "The operation required too much data to be stored in the specified buffer.";
-
 // The checks that follow RunDBValidate in a validation run, in their order; their results as the
 // digits of one number.
 int RunInventoryChecks(Database& database, DbType dbType, std::int32_t sourceVersion) {
@@ -89,7 +86,7 @@ TEST(InventoryChecksTest, WriteEachFindingUnderItsHeaderAndGoOnAfterAFailure) {
       row("a finding of each", 1111111, "01234567", "",
           "ERROR: wrong-cluster-count\nc1\nc2\nERROR: wrong-storagepod-count\n" + name +
               "\nERROR: invalid-dvs-version\n{DVSwitch: s, Version: 5.1.0.999}\n" +
-              failed(3, kOverflow) +
+              failed(3, kBufferOverflowText) +
               profiles("4", "{HostProfile: a, Version: 10.0.}\n{HostProfile: b, Version: " +
                                 std::string("6.0\0\0", 5) + "}\n{HostProfile: d, Version: 0}\n") +
               "ERROR: duplicate-names: \ng\nWARNING: pylon-version -> 5.9.99 host IP: a\nWARNING: "
@@ -101,11 +98,11 @@ TEST(InventoryChecksTest, WriteEachFindingUnderItsHeaderAndGoOnAfterAFailure) {
               "5.0.0; b|" + tag + "6.0; d|<profile>6.0.0",
           "g", "5.9.99|a; 6|b; 6.0.0|c; 10.0.0|d; NULL|e", "vm|" + path),
       row("failures after some lines", 1111111, "0124567", "failed.\n",
-          "ERROR: wrong-cluster-count\nc1\n" + failed(0, kOverflow) + failed(1, "boom") +
+          "ERROR: wrong-cluster-count\nc1\n" + failed(0, kBufferOverflowText) + failed(1, "boom") +
               "ERROR: invalid-dvs-vendor\n{DVSwitch: s, Vendor: Other}\n" + failed(4, "boom") +
               "ERROR: duplicate-names: \ng\n" + failed(5, "Cannot fetch the result(rc=-1).") +
               "Error executing statement '" + sql[6] + "', reason: boom\nERROR: legacy-ft-vms: \n" +
-              failed(7, kOverflow),
+              failed(7, kBufferOverflowText),
           "c1;" + name + "n", "!boom", "s|Other", "t|5.1.0", "!boom", "g; !", "!boom",
           "vm|" + path + "p"),
       row("one below, vendor query fails", 11010, "0124567", "",
@@ -189,7 +186,7 @@ TEST(ValidationRunTest, RunsTheStagesInOrderUntilOneFailsThenStoresTheFindings) 
                  missing + "postgresql\\validate_schema_PostgreSQL.sql'.", DbType::postgresql, 600),
       Validation("findings in order until one is too long", "", findings,
                  "a; NULL;" + finding + ";" + finding + "f", stored, 1,
-                 "Error storing '" + findings + "' into file. Reason: " + kOverflow + "\n",
+                 "Error storing '" + findings + "' into file. Reason: " + kBufferOverflowText + "\n",
                  "sub\\w.txt"),
       Validation("no warnings file", "", "", "", stored, kWarningsFileNotWritten,
                  "ERROR: Cannot open the warnings output file 'none/w.txt'. Reason: No such file "

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include "platform/environment.h"
 #include "platform/process.h"
@@ -21,27 +22,27 @@ TEST(WindowsSeamTest, RegistryValuesAreReadIntoFiveHundredTwelveBytes) {
   HKEY created = nullptr;
   ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &created,
                             nullptr), ERROR_SUCCESS);
-  const auto set = [&](const char* name, DWORD type, const std::string& data) {
-    RegSetValueExA(created, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                   static_cast<DWORD>(data.size()));
-  };
-  set("1", REG_SZ, std::string("Grüße\0", 8));
-  set("fits", REG_BINARY, std::string(511, 'x') + '\0');
-  set("long", REG_SZ, std::string(512, 'x') + '\0');
-  set("dword", REG_DWORD, std::string("\x07\0\0\0", 4));
+  // A value (none for "absent") of a type, what the query returns and the data it leaves.
+  const std::string fits = std::string(511, 'x') + '\0', dword("\x07\0\0\0", 4);
+  const std::tuple<const char*, DWORD, std::string, long, std::string> rows[] = {
+      {"absent", REG_NONE, "", kRegistryValueNotFound, "kept"},
+      {"long", REG_SZ, std::string(512, 'x') + '\0', kRegistryMoreData, "kept"},
+      {"1", REG_SZ, std::string("Grüße\0", 8), kRegistrySuccess, std::string("Grüße\0", 8)},
+      {"fits", REG_BINARY, fits, kRegistrySuccess, fits},
+      {"dword", REG_DWORD, dword, kRegistrySuccess, dword}};
+  for (const auto& [name, type, value, status, data] : rows) {
+    if (type == REG_NONE) continue;
+    RegSetValueExA(created, name, 0, type, reinterpret_cast<const BYTE*>(value.data()),
+                   static_cast<DWORD>(value.size()));
+  }
   RegCloseKey(created);
   const std::optional<RegistryKey> key = OpenRegistryKey(kKey);
   ASSERT_TRUE(key);
-  std::string data = "kept";
-  EXPECT_EQ(QueryRegistryValue(*key, "absent", data), kRegistryValueNotFound);
-  EXPECT_EQ(QueryRegistryValue(*key, "long", data), kRegistryMoreData);
-  EXPECT_EQ(data, "kept");
-  EXPECT_EQ(QueryRegistryValue(*key, "1", data), kRegistrySuccess);
-  EXPECT_EQ(data, std::string("Grüße\0", 8));
-  EXPECT_EQ(QueryRegistryValue(*key, "fits", data), kRegistrySuccess);
-  EXPECT_EQ(data.size(), 512u);
-  EXPECT_EQ(QueryRegistryValue(*key, "dword", data), kRegistrySuccess);
-  EXPECT_EQ(data, std::string("\x07\0\0\0", 4));
+  for (const auto& [name, type, value, status, data] : rows) {
+    std::string read = "kept";
+    EXPECT_EQ(QueryRegistryValue(*key, name, read), status) << name;
+    EXPECT_EQ(read, data) << name;
+  }
   EXPECT_FALSE(OpenRegistryKey(std::string(kKey) + "\\absent"));
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, kKey);
 }
