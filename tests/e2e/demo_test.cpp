@@ -8,7 +8,7 @@ namespace {
 using DemoTest = E2eTest;
 
 TEST_F(DemoTest, ValidatesUpgradesAndUpgradesBuildToBuild) {
-  UsePostgres().Query(ReadWholeFile(SCHEMALIFT_SOURCE_DIR "/demo/twdb/twdb_550_PostgreSQL.sql"));
+  Query(ReadWholeFile(SCHEMALIFT_SOURCE_DIR "/demo/twdb/twdb_550_PostgreSQL.sql"));
   std::filesystem::copy(SCHEMALIFT_SOURCE_DIR "/demo/scripts", workDir(),
                         std::filesystem::copy_options::recursive);
   std::filesystem::copy_file(DEMO_LIFTAIDE, workDir() / "liftaide");
@@ -38,17 +38,16 @@ TEST_F(DemoTest, ValidatesUpgradesAndUpgradesBuildToBuild) {
   EXPECT_EQ(LinesMatching(run.OutLines(), "Exiting.*"), Lines{"Exiting. Status=1"});
   // A finding of 2500 bytes fills the reader's buffer with its zero byte; a longer one ends the
   // copy with the buffer's report.
-  temp().WriteFile("work/Upgrade-v2013-to-v2015/postgresql/validate_PostgreSQL.sql",
-                   "ALTER TABLE TWX_PREUPGRADE_VERIFICATION ALTER INCONSISTENCIE TYPE text\n/\nINSERT "
-                   "INTO TWX_PREUPGRADE_VERIFICATION VALUES (repeat('f', 2500)), (repeat('f', "
-                   "2501))\n/\n");
+  std::ofstream(workDir() / "Upgrade-v2013-to-v2015/postgresql/validate_PostgreSQL.sql")
+      << "ALTER TABLE TWX_PREUPGRADE_VERIFICATION ALTER INCONSISTENCIE TYPE text\n/\nINSERT INTO "
+         "TWX_PREUPGRADE_VERIFICATION VALUES (repeat('f', 2500)), (repeat('f', 2501))\n/\n";
   run = Run({"-b", "550", "-v", "long.txt"});
   EXPECT_EQ(ReadWholeFile(workDir() / "long.txt"), std::string(2500, 'f') + "\n");
-  EXPECT_EQ(std::ranges::count(run.ErrLines(), "Error storing '" + std::string(kFindingsQuery) +
-                                                   "' into file. Reason: The operation required "
-                                                   "too much data to be stored in the specified "
-                                                   "buffer."),
-            1);
+  const std::string tooLong =
+      "Error storing '" + std::string(kFindingsQuery) +
+      "' into file. Reason: The operation required too much data to be stored in the specified "
+      "buffer.";
+  EXPECT_EQ(std::ranges::count(run.ErrLines(), tooLong), 1);
   // The upgrade from 550: each step's folder, the launch of liftaide and what liftaide tells it
   // got, the step's folder again for the scripts after liftaide.
   run = Run({"-b", "550"});

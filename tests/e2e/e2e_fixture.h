@@ -11,20 +11,30 @@ inline constexpr const char* kTestDsn = "TWDB test";
 inline const auto B64 = Base64Encode;  ///< as the command line wants the DSN, user and password
 
 /// One end-to-end test: a working folder, an ODBCSYSINI folder, an empty settings store and a
-/// database of its own.
+/// database of its own, owned by the application role, registered as kTestDsn and dropped at the
+/// end.
 class E2eTest : public ::testing::Test {
-  TestDatabase database_;  // first: the data sources name it
+  const std::string database_ = "e2e_" + std::to_string(getpid());  // a process for each test
 
  protected:
-  E2eTest() { std::filesystem::create_directories(workDir_); }
+  E2eTest() {
+    AdminQuery("DROP DATABASE IF EXISTS " + database_ + " WITH (FORCE)");
+    AdminQuery("CREATE DATABASE " + database_ + " OWNER " + Pg("USER"));
+    Query("CREATE SCHEMA " + Pg("USER"));
+    std::filesystem::create_directories(workDir_);
+  }
+  ~E2eTest() override { AdminQuery("DROP DATABASE " + database_ + " WITH (FORCE)"); }
 
-  /// The test's database, registered as kTestDsn.
-  TestDatabase& UsePostgres() { return database_; }
+  /// Runs SQL on the test's database as the application role and returns the rows; a failure
+  /// fails the test.
+  Lines Query(const std::string& sql) const {
+    return AdminQuery("SET ROLE " + Pg("USER") + ";" + sql, database_);
+  }
 
   /// The schema-description tables, the demo's script set with "SELECT 1" in every file, and a
   /// liftaide that exits with 0: a run from 650 completes doing nothing else.
   void UsePlainScripts() {
-    UsePostgres().Query(
+    Query(
         "CREATE TABLE TWX_TABLE (x int); CREATE TABLE TWX_INDEX_COLUMN (x int); "
         "CREATE TABLE TWX_SCHEMA_HASH (x int)");
     std::filesystem::copy(SCHEMALIFT_SOURCE_DIR "/demo/scripts", workDir_,
@@ -69,7 +79,7 @@ class E2eTest : public ::testing::Test {
   TempDir& temp() { return temp_; }
   RunOptions& runOptions() { return options_; }
 
-  std::string odbcIni = PostgresDsn(kTestDsn, database_.name());  ///< the data sources of odbc.ini
+  std::string odbcIni = PostgresDsn(kTestDsn, database_);  ///< the data sources of odbc.ini
 
  private:
   TempDir temp_;

@@ -126,7 +126,7 @@ TEST_P(RunEndTest, EndsWithItsStatusAndLastLines) {
   // "{TS}" stands for a timestamp.
   EXPECT_EQ(MaskTimestamps(LastLines(run.OutLines(), row.lastOut.size())), row.lastOut);
   EXPECT_EQ(MaskTimestamps(run.ErrLines()), row.err);
-  EXPECT_EQ(row.query.empty() ? row.rows : UsePostgres().Query(row.query), row.rows);
+  EXPECT_EQ(row.query.empty() ? row.rows : Query(row.query), row.rows);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, RunEndTest, ::testing::ValuesIn(kRows),

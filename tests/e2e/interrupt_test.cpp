@@ -42,7 +42,7 @@ class InterruptTest : public E2eTest, public ::testing::WithParamInterface<Row> 
 TEST_P(InterruptTest, CancelsOnTheFirstSignalAndAbandonsOnTheSecond) {
   const Row& row = GetParam();
   UsePlainScripts();
-  UsePostgres().Query("CREATE TABLE reached (step text)");
+  Query("CREATE TABLE reached (step text)");
   std::ofstream(workDir() / "Upgrade-v2016-to-v2017/postgresql/upgrade_PostgreSQL.sql")
       << "INSERT INTO reached VALUES ('before')\n/\n" + row.statement +
              "\n/\nINSERT INTO reached VALUES ('after')\n/\n";
@@ -62,7 +62,7 @@ TEST_P(InterruptTest, CancelsOnTheFirstSignalAndAbandonsOnTheSecond) {
   EXPECT_EQ(run.ErrLines(), row.err);
   EXPECT_EQ(run.out.find("Calling liftaide"), std::string::npos);
   // Nothing after the slow statement ran: no further block, no schema reset, no liftaide.
-  EXPECT_EQ(UsePostgres().Query("SELECT step FROM reached"), Lines{"before"});
+  EXPECT_EQ(Query("SELECT step FROM reached"), Lines{"before"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, InterruptTest, ::testing::ValuesIn(kRows),

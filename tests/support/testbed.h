@@ -26,28 +26,6 @@ inline Lines AdminQuery(const std::string& sql, const std::string& database = "p
   return run.OutLines();
 }
 
-/// A database of its own for one test, owned by the application role; dropped at the end.
-class TestDatabase {
- public:
-  TestDatabase() : name_("e2e_" + std::to_string(getpid())) {  // a process for each test
-    AdminQuery("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)");
-    AdminQuery("CREATE DATABASE " + name_ + " OWNER " + Pg("USER"));
-    Query("CREATE SCHEMA " + Pg("USER"));
-  }
-  ~TestDatabase() { AdminQuery("DROP DATABASE " + name_ + " WITH (FORCE)"); }
-  TestDatabase(const TestDatabase&) = delete;
-
-  const std::string& name() const { return name_; }
-
-  /// Runs SQL as the application role and returns the rows; a failure fails the test.
-  Lines Query(const std::string& sql) const {
-    return AdminQuery("SET ROLE " + Pg("USER") + ";" + sql, name_);
-  }
-
- private:
-  std::string name_;
-};
-
 /// The odbc.ini section of a data source of the test bed's driver for a database on a server at
 /// the test bed's port.
 inline std::string PostgresDsn(const std::string& dsn, const std::string& database,
