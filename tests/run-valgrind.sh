@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs a representative part of the end-to-end tests with the normal build's schemalift under
 # Valgrind's memcheck: the demo (a validation with findings, a three-step upgrade with liftaide
-# launches, two build-to-build upgrades) and a login that the server refuses. Any memory error, or any definite or indirect leak, fails
-# the run; the only suppressions are those of tests/valgrind/unixodbc.supp. Run it inside the
-# PostgreSQL test bed:
+# launches, two build-to-build upgrades) and a connection to a server that is not running. Any
+# memory error, or any definite or indirect leak, fails the run; the only suppressions are those of
+# tests/valgrind/unixodbc.supp. Run it inside the PostgreSQL test bed:
 #
 #   tests/testbed/with-postgres.sh bash tests/run-valgrind.sh <build folder>
 set -euo pipefail
@@ -35,9 +35,14 @@ export SCHEMALIFT_PROGRAM="$logs/schemalift"
 
 tests_to_run=(
   DemoTest.ValidatesUpgradesAndUpgradesBuildToBuild
-  Rows/RunEndTest.EndsWithItsStatusAndLastLines/WrongPassword
+  Rows/RunEndTest.EndsWithItsStatusAndLastLines/ServerDown
 )
 filter=$(IFS=:; echo "${tests_to_run[*]}")
+listed=$("$tests" --gtest_filter="$filter" --gtest_list_tests | grep -c '^  ' || true)
+if [ "$listed" -ne "${#tests_to_run[@]}" ]; then
+  echo "run-valgrind: $listed of the ${#tests_to_run[@]} tests to run exist" >&2
+  exit 1
+fi
 
 started=$(date +%s)
 echo "== Valgrind memcheck: ${tests_to_run[*]}"
